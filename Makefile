@@ -1,0 +1,41 @@
+# The two commands of the README: `make run` and `make test`. Each installs the
+# Debian packages that are missing, then configures and builds into build/.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CLOUD_PORT ?= 8936
+
+PACKAGES := cmake g++ make pkg-config \
+	qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins \
+	libcurl4-openssl-dev libcpp-httplib-dev \
+	fonts-noto-cjk xvfb xauth x11-utils nginx-light
+
+.PHONY: all deps configure build test run clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  if [ "$$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
+	fi
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
+	  ctest --output-on-failure -j1
+
+run: build
+	@tools/run-local.sh $(BUILD) $(CLOUD_PORT)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Config.h"
+#include "Environment.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace qinglan {
+
+class ClientArea;
+class HtmlView;
+
+// The main window: the page view, the query row beneath it and the menu bar.
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+
+public:
+    Form1(Config config, Environment environment, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Shows the window, running the start-up sequence first when it has not run.
+    // False when start-up failed: the failure was reported, and the caller ends
+    // the program.
+    bool Open();
+
+    // Window state fixed by start-up.
+    QString DataPath;
+    QString ItemsBaseUrl;
+
+    // Controls, under the names the rest of the program knows them by.
+    HtmlView* WebBrowser1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QAction* 公告 = nullptr;
+
+    bool HomePageFromCloud() const { return m_homeFromCloud; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool Load();
+    void LayOut();
+    void ShowHomePage();
+
+    const Config m_config;
+    const Environment m_env;
+    ClientArea* m_client = nullptr;
+    bool m_loaded = false;
+    bool m_shownOnce = false;
+    bool m_homeFromCloud = false;
+};
+
+} // namespace qinglan

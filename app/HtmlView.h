@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+#include <QWebEngineView>
+
+#include <functional>
+
+class QWebEngineProfile;
+
+namespace qinglan {
+
+// The embedded HTML view of every window that shows pages. It offers what the
+// windows rely on: navigation to "about:blank" or a local page file, appending
+// writes to the current document, reading an input element's value, the current
+// address and title, and notifications for completed documents, completed loads,
+// title changes and new-window requests. Page files are read as GBK.
+class HtmlView final : public QWebEngineView {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HtmlView)
+
+public:
+    explicit HtmlView(QWidget* parent = nullptr);
+
+    // Opens "about:blank" or the full path of a local page file.
+    void Navigate2(const QString& blankOrPath);
+    // Opens one web address, as given.
+    void Navigate(const QUrl& address);
+
+    // Appends HTML to the current document. Writes made while the blank document
+    // requested by Navigate2("about:blank") is still loading are kept, in order,
+    // and written as soon as it is ready.
+    void Write(const QString& html);
+
+    // Reads the value of the input element with this id; a missing element reads
+    // as empty. The answer comes asynchronously.
+    void ElementValue(const QString& id, std::function<void(const QString&)> answer);
+
+    QString LocationURL() const;
+    QString LocationName() const;
+
+    // The profile shared by every view of the program.
+    static QWebEngineProfile* SharedProfile();
+
+signals:
+    // A document finished loading, or an in-page navigation (to "#") completed.
+    void DocumentComplete();
+    // A load of the view ended, successfully or not.
+    void DownloadComplete();
+    void TitleChange(const QString& title);
+    // A page asked for a new window; the engine opens none of its own.
+    void NewWindow(const QUrl& address);
+
+private:
+    void OnUrlChanged(const QUrl& url);
+    void OnLoadFinished();
+    void FlushWrites();
+
+    QUrl m_lastUrl;
+    bool m_blankPending = false;
+    QList<QString> m_pendingWrites;
+};
+
+} // namespace qinglan

@@ -1,0 +1,31 @@
+#include "Pages.h"
+
+#include "GbkText.h"
+#include "HtmlView.h"
+
+namespace qinglan {
+
+QString BodyOpen(const QString& style) {
+    return QStringLiteral("<body style=\"") + style + QStringLiteral("\">");
+}
+
+QString NewWindowLink(const QString& url, const QString& text) {
+    return QStringLiteral("<a href=\"") + url + QStringLiteral("\" target=\"_blank\" style=\"") +
+           QString::fromUtf16(LinkStyle) + QStringLiteral("\">") + text + QStringLiteral("</a>");
+}
+
+QString EntryLink(const QString& name) {
+    return QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"") + name +
+           QStringLiteral("\">") + name + QStringLiteral("</A></p>");
+}
+
+void WritePage(HtmlView& view, const QString& html) { view.Write(html); }
+
+QString ShowPageFile(HtmlView& view, const QString& path, const QString& html) {
+    const QString error = WriteGbkTextFile(path, html);
+    if (error.isEmpty())
+        view.Navigate2(path);
+    return error;
+}
+
+} // namespace qinglan

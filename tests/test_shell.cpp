@@ -1,0 +1,132 @@
+// The page builders, GBK page files and the HTML view's document writes.
+#include "GbkText.h"
+#include "HtmlView.h"
+#include "Pages.h"
+#include "TestMain.h"
+#include "ViewProbe.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qinglan;
+
+class TestShell final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void buildersAreExact() {
+        QCOMPARE(BodyOpen(QStringLiteral("border:0;margin:0;")),
+                 QStringLiteral("<body style=\"border:0;margin:0;\">"));
+        QCOMPARE(NewWindowLink(QStringLiteral("http://h/s?wd=甘草"), QStringLiteral("甘草")),
+                 QStringLiteral("<a href=\"http://h/s?wd=甘草\" target=\"_blank\" "
+                                "style=\"text-decoration:none;color:#000000\">甘草</a>"));
+        QCOMPARE(EntryLink(QStringLiteral("人参")),
+                 QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"));
+        // Nothing inserted is escaped, not even quotes or markup.
+        QCOMPARE(EntryLink(QStringLiteral("a\"<b>")),
+                 QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"a\"<b>\">a\"<b></A></p>"));
+    }
+
+    void pageFileIsGbkWithCrLf() {
+        QTemporaryDir dir;
+        HtmlView view;
+        const QString path = dir.filePath(QStringLiteral("page.html"));
+        const QString html = QStringLiteral("<body><p id=t>中药 黄芪 ☃ end</p>");
+        QVERIFY(ShowPageFile(view, path, html).isEmpty());
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.endsWith("end</p>\r\n"));
+        QVERIFY(bytes.contains("\xD6\xD0\xD2\xA9")); // 中药 in GBK
+        const QString back = FromGbk(bytes);
+        QVERIFY(back.contains(QStringLiteral("中药 黄芪")));
+        QVERIFY(!back.contains(QStringLiteral("☃"))); // GBK cannot hold it
+
+        // The view reads the file (which declares no charset) as GBK.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            EvaluateInView(view, QStringLiteral("(document.getElementById('t')||{}).textContent")),
+            FromGbk(ToGbk(QStringLiteral("中药 黄芪 ☃ end"))), 15000);
+
+        // A second page replaces the first in the same file, and the view shows it.
+        QVERIFY(ShowPageFile(view, path, QStringLiteral("<body><p id=t>第二页</p>")).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            EvaluateInView(view, QStringLiteral("(document.getElementById('t')||{}).textContent")),
+            QStringLiteral("第二页"), 15000);
+    }
+
+    void pageFileThatCannotBeWrittenIsReported() {
+        HtmlView view;
+        QVERIFY(!ShowPageFile(view, QStringLiteral("/nonexistent-dir/x/page.html"),
+                              QStringLiteral("<body>"))
+                     .isEmpty());
+    }
+
+    void writesAppendAndSurviveTheBlankLoad() {
+        const QStringList rows = {
+            BodyOpen(QStringLiteral("border:0;margin:0;font-size:17px;background:#E0D2B5")),
+            QStringLiteral("<br><center><h1>《Qinglan》</h1></center>"),
+            QStringLiteral("<li>行一</li>"),
+            QStringLiteral("<p align=\"right\">2012-12-10</p>"),
+        };
+        // Written row by row right after asking for the blank page...
+        HtmlView rowByRow;
+        rowByRow.Navigate2(QStringLiteral("about:blank"));
+        for (const QString& row : rows)
+            WritePage(rowByRow, row);
+        // ...and all at once.
+        HtmlView atOnce;
+        atOnce.Navigate2(QStringLiteral("about:blank"));
+        WritePage(atOnce, rows.join(QString()));
+
+        const QString a = WaitForDocumentContaining(rowByRow, QStringLiteral("2012-12-10"));
+        const QString b = WaitForDocumentContaining(atOnce, QStringLiteral("2012-12-10"));
+        QVERIFY(a.contains(QStringLiteral("2012-12-10")));
+        QCOMPARE(a, b);
+        QVERIFY(a.contains(QStringLiteral("<body style=\"border:0;margin:0;font-size:17px;"
+                                          "background:#E0D2B5\">")));
+        // A later write appends to the same document.
+        WritePage(atOnce, QStringLiteral("<p>追加</p>"));
+        const QString c = WaitForDocumentContaining(atOnce, QStringLiteral("追加"));
+        QVERIFY(c.indexOf(QStringLiteral("2012-12-10")) < c.indexOf(QStringLiteral("追加")));
+    }
+
+    void elementValueAndMissingElement() {
+        HtmlView view;
+        view.Navigate2(QStringLiteral("about:blank"));
+        WritePage(view, QStringLiteral("<body><input ID='Tex1' value='当归'>"));
+        WaitForDocumentContaining(view, QStringLiteral("Tex1"));
+        QString value = QStringLiteral("unset");
+        view.ElementValue(QStringLiteral("Tex1"), [&](const QString& v) { value = v; });
+        QTRY_COMPARE(value, QStringLiteral("当归"));
+        value = QStringLiteral("unset");
+        view.ElementValue(QStringLiteral("Nope"), [&](const QString& v) { value = v; });
+        QTRY_COMPARE(value, QString());
+    }
+
+    void newWindowIsReportedAndNothingOpens() {
+        HtmlView view;
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy spy(&view, &HtmlView::NewWindow);
+        view.Navigate2(QStringLiteral("about:blank"));
+        WritePage(view, QStringLiteral("<body>") +
+                            NewWindowLink(QStringLiteral("http://127.0.0.1:9/x?wd=甘草"),
+                                          QStringLiteral("link")).replace(
+                                QStringLiteral("<a "), QStringLiteral("<a id=l ")));
+        WaitForDocumentContaining(view, QStringLiteral("id=\"l\""));
+        const int windowsBefore = QApplication::topLevelWidgets().size();
+        EvaluateInView(view, QStringLiteral("document.getElementById('l').click()"));
+        QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 1, 10000);
+        QCOMPARE(spy.at(0).at(0).toUrl().host(), QStringLiteral("127.0.0.1"));
+        QTest::qWait(300);
+        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+        QCOMPARE(view.url().toString(), QStringLiteral("about:blank"));
+    }
+};
+
+QINGLAN_TEST_MAIN(TestShell)
+#include "test_shell.moc"
