@@ -1,0 +1,19 @@
+#include "WindowFetch.h"
+
+#include "Http.h"
+#include "MessageBoxes.h"
+
+#include <QWidget>
+
+namespace qinglan {
+
+QString FetchTextOrClose(QWidget* window, const QString& url) {
+    if (auto text = HttpGetText(url))
+        return *text;
+    ShowMessage(window, QStringLiteral("获取信息失败，请检测网络连接"));
+    if (window)
+        window->close();
+    return {};
+}
+
+} // namespace qinglan

@@ -1,0 +1,92 @@
+#include "Listing.h"
+
+#include "Http.h"
+
+#include <functional>
+
+namespace qinglan {
+
+namespace {
+
+// Walks the items of a listing in order until visit returns false.
+void ScanListing(QStringView text, const std::function<bool(RemoteItem&&)>& visit) {
+    static constexpr QStringView items = u"<Items>";
+    static constexpr QStringView typeOpen = u"<ItemType>";
+    static constexpr QStringView typeClose = u"</ItemType>";
+    static constexpr QStringView idClose = u"</ResourceID>";
+    static constexpr QStringView nameClose = u"</RelationshipName>";
+    // Offsets from the start of a closing tag to the start of the next value:
+    // the closing tag, eight characters of separation, and the skipped opening tag.
+    static constexpr qsizetype idOffset = 11 + 8 + 12;
+    static constexpr qsizetype nameOffset = 13 + 8 + 18;
+
+    qsizetype p = text.indexOf(items);
+    while (p >= 0) {
+        const qsizetype s = text.indexOf(typeOpen, p);
+        if (s < 0)
+            return;
+        const qsizetype e = text.indexOf(typeClose, s);
+        if (e < 0)
+            return;
+        const qsizetype r = text.indexOf(idClose, e);
+        if (r < 0)
+            return;
+        const qsizetype n = text.indexOf(nameClose, r);
+        if (n < 0)
+            return;
+        // A listing whose tags are too close together gives a negative length:
+        // the layout is not the expected one, and the scan stops there.
+        const qsizetype typeLength = e - s - typeOpen.size();
+        const qsizetype idLength = r - e - idOffset;
+        const qsizetype nameLength = n - r - nameOffset;
+        if (typeLength < 0 || idLength < 0 || nameLength < 0)
+            return;
+
+        RemoteItem item;
+        item.ItemType = text.mid(s + typeOpen.size(), typeLength).toString();
+        QStringView id = text.mid(e + idOffset, idLength);
+        if (const qsizetype bang = id.indexOf(u'!'); bang >= 0)
+            id = id.mid(bang + 1);
+        item.ResourceID = id.toString();
+        item.RelationshipName = text.mid(r + nameOffset, nameLength).toString();
+        p = text.indexOf(typeOpen, n);
+        if (!visit(std::move(item)))
+            return;
+    }
+}
+
+} // namespace
+
+QList<RemoteItem> ListItems(QStringView listing) {
+    QList<RemoteItem> result;
+    ScanListing(listing, [&](RemoteItem&& item) {
+        result.append(std::move(item));
+        return true;
+    });
+    return result;
+}
+
+std::optional<RemoteItem> FindListedItem(QStringView listing, QStringView name) {
+    std::optional<RemoteItem> found;
+    ScanListing(listing, [&](RemoteItem&& item) {
+        if (item.RelationshipName != name)
+            return true;
+        found = std::move(item);
+        return false;
+    });
+    return found;
+}
+
+QString ItemUrlInListing(const QString& address, QStringView listing, QStringView name) {
+    const auto item = FindListedItem(listing, name);
+    if (!item)
+        return {};
+    const qsizetype bang = address.indexOf(u'!');
+    return bang < 0 ? item->ResourceID : address.left(bang + 1) + item->ResourceID;
+}
+
+QString GetItemUrl(const QString& address, const QString& name) {
+    return ItemUrlInListing(address, HttpGetText(address).value_or(QString()), name);
+}
+
+} // namespace qinglan

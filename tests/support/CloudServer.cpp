@@ -1,0 +1,104 @@
+#include "CloudServer.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QThread>
+
+QString CloudToolPath() { return QStringLiteral(QINGLAN_CLOUD_TOOL); }
+
+bool TestLibrary::WriteTo(const QString& dir) const {
+    QDir().mkpath(dir);
+    QByteArray manifest = "owner " + owner.toUtf8() + "\n";
+    for (const Folder& folder : folders) {
+        manifest += "folder " + folder.directory.toUtf8() + ' ' + QByteArray::number(folder.number) + '\n';
+        const QString folderPath = dir + u'/' + folder.directory;
+        QDir(folderPath).removeRecursively();
+        if (!QDir().mkpath(folderPath))
+            return false;
+        for (auto it = folder.files.constBegin(); it != folder.files.constEnd(); ++it) {
+            QFile file(folderPath + u'/' + it.key());
+            if (!file.open(QIODevice::WriteOnly) || file.write(it.value()) != it.value().size())
+                return false;
+        }
+    }
+    QFile file(dir + QStringLiteral("/cloud.manifest"));
+    return file.open(QIODevice::WriteOnly) && file.write(manifest) == manifest.size();
+}
+
+int RunPublish(const QString& source, const QString& store, QString* output) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(CloudToolPath(), {QStringLiteral("publish"), source, store});
+    if (!process.waitForFinished(120000))
+        return -1;
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+CloudServer::CloudServer() = default;
+
+CloudServer::~CloudServer() { Stop(); }
+
+bool CloudServer::Publish(const TestLibrary& library, QString* error) {
+    const QString source = m_dir.filePath(QStringLiteral("source"));
+    QDir(source).removeRecursively();
+    if (!library.WriteTo(source))
+        return false;
+    QString output;
+    const int code = RunPublish(source, storePath(), &output);
+    if (error)
+        *error = output;
+    return code == 0;
+}
+
+bool CloudServer::Start() {
+    QDir().mkpath(storePath() + QStringLiteral("/items"));
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(CloudToolPath(),
+                    {QStringLiteral("serve"), storePath(), QStringLiteral("--port"),
+                     QString::number(m_port), QStringLiteral("--log"),
+                     m_dir.filePath(QStringLiteral("requests.log"))});
+    if (!m_process.waitForStarted(10000))
+        return false;
+    static const QRegularExpression address(QStringLiteral("127\\.0\\.0\\.1:(\\d+)/"));
+    QByteArray out;
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
+        m_process.waitForReadyRead(100);
+        out += m_process.readAllStandardOutput();
+        const auto match = address.match(QString::fromUtf8(out));
+        if (match.hasMatch()) {
+            m_port = match.captured(1).toInt();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CloudServer::Stop() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+QString CloudServer::ItemsBaseUrl(const QString& owner) const {
+    return QStringLiteral("http://127.0.0.1:%1/items/%2!").arg(m_port).arg(owner);
+}
+
+QStringList CloudServer::RequestLog() const {
+    QFile file(m_dir.filePath(QStringLiteral("requests.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+int CloudServer::CountRequests(const QString& pathPart) const {
+    int count = 0;
+    for (const QString& line : RequestLog())
+        count += line.contains(pathPart) ? 1 : 0;
+    return count;
+}

@@ -1,0 +1,323 @@
+// HTTP fetch and download, named file fetch and the qinglan-cloud tool, against
+// a served store, a scripted server and nginx.
+#include "CloudServer.h"
+#include "GbkText.h"
+#include "Http.h"
+#include "Listing.h"
+#include "NamedFile.h"
+#include "RawHttpServer.h"
+#include "TestMain.h"
+#include "WindowFetch.h"
+#include "MessageBoxAnswerer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+using namespace qinglan;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray Binary() {
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes.append(static_cast<char>((i * 7919) & 0xFF));
+    return bytes;
+}
+
+TestLibrary SampleLibrary() {
+    TestLibrary library;
+    library.folders = {
+        {QStringLiteral("data"), 101,
+         {{QStringLiteral("0001甘草.html"), QByteArray("<h2>甘草</h2><p>补脾益气</p>")},
+          {QStringLiteral("0002A&B.html"), QByteArray("<p>amp</p>")},
+          {QStringLiteral("0003a - b.html"), QByteArray("<p>sep</p>")}}},
+        {QStringLiteral("pictures"), 102,
+         {{QStringLiteral("甘草.jpg"), Binary()}, {QStringLiteral("甘草.JPG"), QByteArray("upper")}}},
+        {QStringLiteral("home"), 103, {{QStringLiteral("主页.html"), QByteArray("<body>首页</body>")}}},
+        {QStringLiteral("empty"), 104, {}},
+    };
+    return library;
+}
+
+} // namespace
+
+class TestCloud final : public QObject {
+    Q_OBJECT
+
+    CloudServer m_cloud;
+    QTemporaryDir m_tmp;
+
+    QString Folder(int number) const { return m_cloud.ItemsBaseUrl() + QString::number(number); }
+
+private slots:
+    void initTestCase() {
+        QString error;
+        QVERIFY2(m_cloud.Publish(SampleLibrary(), &error), qPrintable(error));
+        QVERIFY(m_cloud.Start());
+        SetHttpTimeouts({std::chrono::milliseconds(2000), std::chrono::seconds(2)});
+    }
+
+    void publishedListingsReadBack() {
+        const auto text = HttpGetText(Folder(101));
+        QVERIFY(text);
+        const QList<RemoteItem> items = ListItems(*text);
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[0].RelationshipName, QStringLiteral("0001甘草.html"));
+        QCOMPARE(items[0].ItemType, QStringLiteral("Document"));
+        // "&" stands as a character reference and is not found under its plain form.
+        QCOMPARE(items[1].RelationshipName, QStringLiteral("0002A&amp;B.html"));
+        QCOMPARE(items[2].RelationshipName, QStringLiteral("0003a - b.html"));
+        for (const RemoteItem& item : items)
+            QVERIFY(item.ResourceID.toLongLong() > 32767);
+        QCOMPARE(ListItems(*HttpGetText(Folder(102))).value(0).ItemType, QStringLiteral("Photo"));
+        // An empty folder has a listing without items.
+        const auto empty = HttpGetText(Folder(104));
+        QVERIFY(empty && empty->contains(QStringLiteral("<Items>")));
+        QVERIFY(ListItems(*empty).isEmpty());
+    }
+
+    void itemUrlAndByteForByteDownload() {
+        const QString jpg = GetItemUrl(Folder(102), QStringLiteral("甘草.jpg"));
+        const QString JPG = GetItemUrl(Folder(102), QStringLiteral("甘草.JPG"));
+        QVERIFY(jpg.startsWith(m_cloud.ItemsBaseUrl()));
+        QVERIFY(jpg != JPG);
+        QCOMPARE(GetItemUrl(Folder(102), QStringLiteral("黄芪.jpg")), QString());
+        QCOMPARE(GetItemUrl(QStringLiteral("http://127.0.0.1:%1/items/X!1").arg(UnusedPort()),
+                            QStringLiteral("甘草.jpg")),
+                 QString());
+
+        const QString target = m_tmp.filePath(QStringLiteral("图.jpg"));
+        QCOMPARE(DownloadToFile(jpg, target), int(DownloadOk));
+        QCOMPARE(ReadAll(target), Binary());
+        // Text files are stored in GBK.
+        const QString entry = GetItemUrl(Folder(101), QStringLiteral("0001甘草.html"));
+        QCOMPARE(DownloadToFile(entry, m_tmp.filePath(QStringLiteral("e.html"))), int(DownloadOk));
+        QCOMPARE(ReadAll(m_tmp.filePath(QStringLiteral("e.html"))),
+                 ToGbk(QStringLiteral("<h2>甘草</h2><p>补脾益气</p>")));
+    }
+
+    void getReturnsErrorBodiesAsText() {
+        const auto text = HttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("999"));
+        QVERIFY(text);
+        QVERIFY(text->contains(QStringLiteral("404 Not Found")));
+        QVERIFY(ListItems(*text).isEmpty());
+        QVERIFY(!HttpGetText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())));
+        QCOMPARE(TryHttpGetText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())), QString());
+    }
+
+    void getDecodesTheDeclaredCharset() {
+        RawHttpServer server([](const std::string&) {
+            return RawHttpServer::Reply{RawHttpServer::Response(
+                "200 OK", ToGbk(QStringLiteral("黄芪")).toStdString(),
+                "Content-Type: text/plain; charset=GBK\r\n")};
+        });
+        QCOMPARE(HttpGetText(server.Url(QStringLiteral("/x"))).value_or(QString()), QStringLiteral("黄芪"));
+    }
+
+    void successiveGetsSeeTheCurrentListing() {
+        const auto before = HttpGetText(Folder(103));
+        TestLibrary changed = SampleLibrary();
+        changed.folders[2].files.insert(QStringLiteral("新.html"), QByteArray("<p>new</p>"));
+        QVERIFY(m_cloud.Publish(changed));
+        const auto after = HttpGetText(Folder(103));
+        QVERIFY(before && after);
+        QVERIFY(!FindListedItem(*before, QStringLiteral("新.html")));
+        QVERIFY(FindListedItem(*after, QStringLiteral("新.html")));
+        // Numbers of files already published stay the same.
+        QCOMPARE(FindListedItem(*after, QStringLiteral("主页.html"))->ResourceID,
+                 FindListedItem(*before, QStringLiteral("主页.html"))->ResourceID);
+        QVERIFY(m_cloud.Publish(SampleLibrary()));
+    }
+
+    void failedDownloadsLeaveNoFileAndKeepTheOldOne() {
+        const QString body(QStringLiteral("complete body"));
+        RawHttpServer server([](const std::string& head) {
+            if (head.find("/cut") != std::string::npos)
+                return RawHttpServer::Reply{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly part"};
+            if (head.find("/error") != std::string::npos)
+                return RawHttpServer::Reply{RawHttpServer::Response("500 Internal Server Error", "oops")};
+            if (head.find("/hang") != std::string::npos)
+                return RawHttpServer::Reply{{}, true};
+            return RawHttpServer::Reply{RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
+        });
+        const QStringList urls = {
+            server.Url(QStringLiteral("/missing")), server.Url(QStringLiteral("/cut")),
+            server.Url(QStringLiteral("/error")), server.Url(QStringLiteral("/hang")),
+            QStringLiteral("http://127.0.0.1:%1/x").arg(UnusedPort())};
+        for (const QString& url : urls) {
+            const QString fresh = m_tmp.filePath(QStringLiteral("fresh.bin"));
+            QVERIFY(DownloadToFile(url, fresh) != DownloadOk);
+            QVERIFY2(!QFileInfo::exists(fresh), qPrintable(url));
+
+            const QString existing = m_tmp.filePath(QStringLiteral("existing.bin"));
+            QVERIFY(WriteFile(existing, "old content"));
+            QVERIFY(DownloadToFile(url, existing) != DownloadOk);
+            QCOMPARE(ReadAll(existing), QByteArray("old content"));
+        }
+        // No temporary files are left behind either.
+        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+                 QStringList());
+    }
+
+    void aServerThatNeverAnswersIsGivenUp() {
+        RawHttpServer server([](const std::string&) { return RawHttpServer::Reply{{}, true}; });
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!HttpGetText(server.Url(QStringLiteral("/"))));
+        QVERIFY(timer.elapsed() < 15000);
+    }
+
+    void namedText() {
+        const QString buffer = m_tmp.filePath(QStringLiteral("qnln2.html"));
+        QFile::remove(buffer);
+        const QString base = m_cloud.ItemsBaseUrl();
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), buffer), QStringLiteral("<body>首页</body>"));
+        QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
+        // Not listed, or listed under another case: empty, and the buffer is untouched.
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("帮助.html"), buffer), QString());
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.HTML"), buffer), QString());
+        QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
+        // Without a network: empty, buffer untouched.
+        const QString offline = QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort());
+        QCOMPARE(GetNamedText(offline, 103, QStringLiteral("主页.html"), buffer), QString());
+        QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
+
+        // DownloadNamedFile leaves the file at the path, replacing one there.
+        const QString saved = m_tmp.filePath(QStringLiteral("saved.jpg"));
+        QVERIFY(WriteFile(saved, "older"));
+        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("甘草.jpg"), saved).isEmpty());
+        QCOMPARE(ReadAll(saved), Binary());
+        QCOMPARE(DownloadNamedFile(base, 102, QStringLiteral("none.jpg"), m_tmp.filePath(QStringLiteral("n"))),
+                 QString());
+        QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("n"))));
+    }
+
+    void namedTextWhoseDownloadFailsGivesNothingOld() {
+        // A listing that names the file, whose item then fails.
+        RawHttpServer server([](const std::string& head) {
+            if (head.find("!5 ") != std::string::npos)
+                return RawHttpServer::Reply{RawHttpServer::Response(
+                    "200 OK", "<Items><Item><ItemType>Document</ItemType>\r\n      "
+                              "<ResourceID>O!6</ResourceID>\r\n      "
+                              "<RelationshipName>a.txt</RelationshipName></Item>")};
+            return RawHttpServer::Reply{RawHttpServer::Response("500 Internal Server Error", "no")};
+        });
+        const QString buffer = m_tmp.filePath(QStringLiteral("buffer2"));
+        QVERIFY(WriteFile(buffer, "old"));
+        QCOMPARE(GetNamedText(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"), buffer),
+                 QString());
+        QCOMPARE(server.requests(), 2);
+    }
+
+    void fetchTextOrCloseReportsAndClosesTheWindow() {
+        QWidget window;
+        window.show();
+        MessageBoxAnswerer answerer;
+        QCOMPARE(FetchTextOrClose(&window, QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())),
+                 QString());
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
+        QCOMPARE(answerer.seen()[0].title, QStringLiteral("Qinglan"));
+        QCOMPARE(answerer.seen()[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(answerer.seen()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(!window.isVisible());
+        // Success: the text, no box, the window stays.
+        window.show();
+        QVERIFY(FetchTextOrClose(&window, Folder(103)).contains(QStringLiteral("主页.html")));
+        QCOMPARE(answerer.seen().size(), 1);
+        QVERIFY(window.isVisible());
+    }
+
+    void publishRejectsBadText() {
+        const QStringList bad = {QStringLiteral("bad-utf8"), QStringLiteral("not-gbk")};
+        for (const QString& kind : bad) {
+            TestLibrary library;
+            library.folders = {{QStringLiteral("data"), 1,
+                                {{QStringLiteral("0001x.html"),
+                                  kind == u"bad-utf8" ? QByteArray("\xff\xfe abc") : QStringLiteral("😀").toUtf8()}}}};
+            QTemporaryDir dir;
+            QVERIFY(library.WriteTo(dir.filePath(QStringLiteral("src"))));
+            QString output;
+            QCOMPARE(RunPublish(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("store")), &output), 1);
+            QVERIFY2(output.contains(QStringLiteral("0001x.html")), qPrintable(output));
+        }
+        // Folder numbers must fit in 16 bits.
+        TestLibrary library;
+        library.folders = {{QStringLiteral("data"), 40000, {}}};
+        QTemporaryDir dir;
+        QVERIFY(library.WriteTo(dir.filePath(QStringLiteral("src"))));
+        QCOMPARE(RunPublish(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("store"))), 1);
+    }
+
+    void serveStaysInsideTheStoreAndAnswersGetOnly() {
+        QVERIFY(WriteFile(m_cloud.storePath() + QStringLiteral("/secret.txt"), "secret"));
+        const QString root = QStringLiteral("http://127.0.0.1:%1").arg(m_cloud.port());
+        for (const QString& path : {QStringLiteral("/items/..%2Fsecret.txt"), QStringLiteral("/items/%2e%2e"),
+                                    QStringLiteral("/secret.txt"), QStringLiteral("/items/../secret.txt"),
+                                    QStringLiteral("/ids.txt")}) {
+            const auto text = HttpGetText(root + path);
+            QVERIFY(!text || !text->contains(QStringLiteral("secret")));
+        }
+        QProcess curl;
+        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                            QStringLiteral("-w"), QStringLiteral("%{http_code}"),
+                                            QStringLiteral("-X"), QStringLiteral("DELETE"), Folder(103)});
+        QVERIFY(curl.waitForFinished(10000));
+        QCOMPARE(curl.readAll(), QByteArray("405"));
+        QVERIFY(ListItems(TryHttpGetText(Folder(103))).size() == 1);
+    }
+
+    void aStoreServedByNginx() {
+        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"),
+                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        QVERIFY2(!nginx.isEmpty(), "nginx is installed by the Makefile");
+        QTemporaryDir prefix;
+        const int port = UnusedPort();
+        const QByteArray conf =
+            "daemon off;\nuser root;\nworker_processes 1;\npid " + prefix.filePath(QStringLiteral("nginx.pid")).toUtf8() +
+            ";\nerror_log " + prefix.filePath(QStringLiteral("error.log")).toUtf8() +
+            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n default_type application/octet-stream;\n"
+            " client_body_temp_path " + prefix.path().toUtf8() + "/body;\n proxy_temp_path " + prefix.path().toUtf8() +
+            "/proxy;\n fastcgi_temp_path " + prefix.path().toUtf8() + "/fcgi;\n"
+            " server {\n  listen 127.0.0.1:" + QByteArray::number(port) + ";\n  root " +
+            m_cloud.storePath().toUtf8() + ";\n  location /items/ { }\n  location / { return 404; }\n }\n}\n";
+        QVERIFY(WriteFile(prefix.filePath(QStringLiteral("nginx.conf")), conf));
+        QProcess server;
+        server.setProcessChannelMode(QProcess::ForwardedChannels);
+        server.start(nginx, {QStringLiteral("-p"), prefix.path(), QStringLiteral("-c"),
+                             prefix.filePath(QStringLiteral("nginx.conf"))});
+        QVERIFY(server.waitForStarted());
+        const QString base = QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(port);
+        QTRY_VERIFY_WITH_TIMEOUT(HttpGetText(base + QStringLiteral("102")).has_value(), 10000);
+        const QString listing = *HttpGetText(base + QStringLiteral("102"));
+        QCOMPARE(ListItems(listing).size(), 2);
+        const QString target = m_tmp.filePath(QStringLiteral("nginx.jpg"));
+        QCOMPARE(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
+                                target),
+                 int(DownloadOk));
+        QCOMPARE(ReadAll(target), Binary());
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), m_tmp.filePath(QStringLiteral("b"))),
+                 QStringLiteral("<body>首页</body>"));
+        server.terminate();
+        QVERIFY(server.waitForFinished(10000));
+    }
+};
+
+QINGLAN_TEST_MAIN(TestCloud)
+#include "test_cloud.moc"

@@ -1,0 +1,163 @@
+#include "Publish.h"
+
+#include "Manifest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace qinglan::cloudtool {
+
+namespace {
+
+// Item numbers start above every 16-bit folder number.
+constexpr qint64 FirstItemNumber = 100001;
+
+QString ItemType(const QString& name) {
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix == u"html" || suffix == u"htm" || suffix == u"txt")
+        return QStringLiteral("Document");
+    if (suffix == u"jpg" || suffix == u"jpeg" || suffix == u"png" || suffix == u"gif")
+        return QStringLiteral("Photo");
+    return QStringLiteral("File");
+}
+
+bool IsText(const QString& name) { return ItemType(name) == u"Document"; }
+
+// Text files are stored in GBK; the source is UTF-8.
+QString ToStoredText(const QByteArray& utf8, const QString& sourcePath, QByteArray* stored) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(utf8);
+    if (decoder.hasError())
+        return QStringLiteral("%1: not valid UTF-8").arg(sourcePath);
+    QStringEncoder encoder("GBK");
+    *stored = encoder.encode(text);
+    QStringDecoder back("GBK");
+    if (encoder.hasError() || back.decode(*stored) != text)
+        return QStringLiteral("%1: holds characters that GBK cannot represent").arg(sourcePath);
+    return {};
+}
+
+QString WriteWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    return {};
+}
+
+QStringList FilesOf(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    // Code-point order, independent of the locale.
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b) < 0; });
+    return names;
+}
+
+} // namespace
+
+QString XmlEscaped(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == u'&')
+            out += QStringLiteral("&amp;");
+        else if (c == u'<')
+            out += QStringLiteral("&lt;");
+        else if (c == u'>')
+            out += QStringLiteral("&gt;");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString ListingText(const QList<ListedFile>& files) {
+    // Eight characters stand between a closing tag and the next opening tag.
+    static const QString separation = QStringLiteral("\r\n      ");
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Items>\r\n");
+    for (const ListedFile& f : files) {
+        text += QStringLiteral("<Item>\r\n      <ItemType>") + f.type + QStringLiteral("</ItemType>") +
+                separation + QStringLiteral("<ResourceID>") + f.owner + u'!' +
+                QString::number(f.number) + QStringLiteral("</ResourceID>") + separation +
+                QStringLiteral("<RelationshipName>") + XmlEscaped(f.name) +
+                QStringLiteral("</RelationshipName>\r\n</Item>\r\n");
+    }
+    text += QStringLiteral("</Items>\r\n");
+    return text;
+}
+
+QString Publish(const QString& source, const QString& store, QString* report) {
+    LibraryManifest manifest;
+    if (QString error = ReadLibraryManifest(source, &manifest); !error.isEmpty())
+        return error;
+
+    const QString itemsDir = store + QStringLiteral("/items");
+    if (!QDir().mkpath(itemsDir))
+        return QStringLiteral("%1: cannot create the folder").arg(itemsDir);
+
+    ResourceIds ids;
+    if (QString error = ReadResourceIds(store, &ids); !error.isEmpty())
+        return error;
+
+    QHash<QString, bool> published; // store file names written by this publish
+    qint64 fileCount = 0;
+    for (const LibraryFolder& folder : manifest.folders) {
+        const QString folderPath = source + u'/' + folder.directory;
+        QList<ListedFile> listed;
+        for (const QString& name : FilesOf(folderPath)) {
+            const QString sourcePath = folderPath + u'/' + name;
+            if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; }))
+                return QStringLiteral("%1: control characters in a file name").arg(sourcePath);
+            QFile file(sourcePath);
+            if (!file.open(QIODevice::ReadOnly))
+                return QStringLiteral("%1: %2").arg(sourcePath, file.errorString());
+            QByteArray bytes = file.readAll();
+            if (IsText(name)) {
+                QByteArray stored;
+                if (QString error = ToStoredText(bytes, sourcePath, &stored); !error.isEmpty())
+                    return error;
+                bytes = std::move(stored);
+            }
+            const qint64 number = ids.NumberFor(folder.directory, name, FirstItemNumber);
+            const QString storeName = manifest.owner + u'!' + QString::number(number);
+            if (QString error = WriteWhole(itemsDir + u'/' + storeName, bytes); !error.isEmpty())
+                return error;
+            published.insert(storeName, true);
+            listed.append({ItemType(name), manifest.owner, number, name});
+            ++fileCount;
+        }
+        const QString listingName = manifest.owner + u'!' + QString::number(folder.number);
+        const QString error =
+            WriteWhole(itemsDir + u'/' + listingName, ListingText(listed).toUtf8());
+        if (!error.isEmpty())
+            return error;
+        published.insert(listingName, true);
+        if (report)
+            *report += QStringLiteral("%1 -> %2 (%3 files)\n")
+                           .arg(folder.directory, listingName)
+                           .arg(listed.size());
+    }
+
+    // Files of the store that this publish did not write (removed from the
+    // library) are taken away; their numbers stay reserved in ids.txt.
+    for (const QString& name : QDir(itemsDir).entryList(QDir::Files | QDir::Hidden)) {
+        if (!published.contains(name))
+            QFile::remove(itemsDir + u'/' + name);
+    }
+    if (QString error = WriteResourceIds(store, ids); !error.isEmpty())
+        return error;
+    if (report)
+        *report += QStringLiteral("published %1 files in %2 folders\n")
+                       .arg(fileCount)
+                       .arg(manifest.folders.size());
+    return {};
+}
+
+} // namespace qinglan::cloudtool

@@ -1,0 +1,57 @@
+// qinglan-cloud: publishes a library folder as a static cloud store, and serves it.
+#include "Publish.h"
+#include "Serve.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE\n"
+                         "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log FILE]\n");
+    return 2;
+}
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "qinglan-cloud: %s\n", message.toLocal8Bit().constData());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() == 3 && args[0] == u"publish") {
+        QString report;
+        const QString error = qinglan::cloudtool::Publish(args[1], args[2], &report);
+        std::fputs(report.toLocal8Bit().constData(), stdout);
+        return error.isEmpty() ? 0 : Fail(error);
+    }
+    if (args.size() >= 2 && args[0] == u"serve") {
+        qinglan::cloudtool::ServeOptions options;
+        options.store = args[1];
+        for (qsizetype i = 2; i < args.size(); i += 2) {
+            if (i + 1 >= args.size())
+                return Usage();
+            if (args[i] == u"--port") {
+                bool ok = false;
+                options.port = args[i + 1].toInt(&ok);
+                if (!ok || options.port < 0 || options.port > 65535)
+                    return Usage();
+            } else if (args[i] == u"--log") {
+                options.logFile = args[i + 1];
+            } else if (args[i] == u"--host") {
+                options.host = args[i + 1];
+            } else {
+                return Usage();
+            }
+        }
+        const QString error = qinglan::cloudtool::Serve(options);
+        return error.isEmpty() ? 0 : Fail(error);
+    }
+    return Usage();
+}
