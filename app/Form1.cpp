@@ -5,6 +5,7 @@
 #include "HomePage.h"
 #include "HtmlView.h"
 #include "MessageBoxes.h"
+#include "NamedFile.h"
 #include "Pages.h"
 #include "Resources.h"
 #include "Startup.h"
@@ -101,7 +102,7 @@ bool Form1::Load() {
     if (error.isEmpty())
         error = EnsureBackgroundTile(m_env.TilePath());
     if (!error.isEmpty()) {
-        ShowFatalError(nullptr, error);
+        ShowFailure(nullptr, error);
         return false;
     }
 
@@ -111,7 +112,13 @@ bool Form1::Load() {
 }
 
 void Form1::ShowHomePage() {
-    m_homeFromCloud = false;
+    const QString home = GetNamedText(ItemsBaseUrl, m_config.homeFolderId,
+                                      QStringLiteral("主页.html"), m_env.NamedFileBuffer());
+    m_homeFromCloud = !home.isEmpty();
+    if (m_homeFromCloud) {
+        WritePage(*WebBrowser1, home);
+        return;
+    }
     for (const QString& row : BuiltInHomePage(m_config))
         WritePage(*WebBrowser1, row);
 }

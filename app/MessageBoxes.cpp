@@ -29,7 +29,7 @@ bool ShowMessage(QWidget* parent, const QString& text, BoxStyle style, const QSt
     return answer == QMessageBox::Yes || answer == QMessageBox::Ok;
 }
 
-void ShowFatalError(QWidget* parent, const QString& text) {
+void ShowFailure(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
     box.exec();
 }

@@ -20,7 +20,7 @@ QString ApplicationTitle();
 bool ShowMessage(QWidget* parent, const QString& text, BoxStyle style = BoxStyle::Ok,
                  const QString& title = ApplicationTitle());
 
-// A fatal error that names what failed, with the critical icon.
-void ShowFatalError(QWidget* parent, const QString& text);
+// A failure that names what failed, with the critical icon.
+void ShowFailure(QWidget* parent, const QString& text);
 
 } // namespace qinglan

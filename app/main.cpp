@@ -1,6 +1,6 @@
 #include "Config.h"
 #include "Environment.h"
-#include "Form1.h"
+#include "Program.h"
 
 #include <QApplication>
 
@@ -12,8 +12,9 @@ int main(int argc, char* argv[]) {
     // main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    qinglan::Form1 form1(qinglan::Config::Compiled(), qinglan::Environment::FromProcess());
-    if (!form1.Open())
-        return EXIT_FAILURE;
+    qinglan::Program program(qinglan::Config::Compiled(), qinglan::Environment::FromProcess());
+    QObject::connect(&program, &qinglan::Program::StartFailed, &app,
+                     [] { QCoreApplication::exit(EXIT_FAILURE); });
+    program.Start();
     return QApplication::exec();
 }
