@@ -2,11 +2,14 @@
 
 #include "ClientArea.h"
 #include "DataLayout.h"
+#include "FindBar.h"
+#include "FollowUp.h"
 #include "HomePage.h"
 #include "HtmlView.h"
 #include "MessageBoxes.h"
 #include "NamedFile.h"
 #include "Pages.h"
+#include "QueryRunner.h"
 #include "Resources.h"
 #include "Startup.h"
 #include "Twips.h"
@@ -39,6 +42,9 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
     setWindowTitle(QStringLiteral("Qinglan ") + QString::fromUtf16(ProgramVersion));
     setWindowIcon(QIcon(resources::Icon()));
 
+    目_录 = menuBar()->addAction(QStringLiteral("目录"));
+    查找 = menuBar()->addAction(QStringLiteral("查找"));
+    查找->setShortcut(QKeySequence::Find);
     公告 = menuBar()->addAction(QString());
     公告->setEnabled(false);
 
@@ -64,6 +70,9 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
 
     setTabOrder(Text1, Command1);
     Text1->setFocus();
+
+    m_findBar = new FindBar(WebBrowser1, m_client);
+    connect(查找, &QAction::triggered, m_findBar, &FindBar::Open);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(3000);
@@ -106,6 +115,14 @@ bool Form1::Load() {
         return false;
     }
 
+    m_query = new QueryRunner(
+        QueryContext{WebBrowser1, Text1, Command1, DataPath, ItemsBaseUrl,
+                     m_config.pictureFolderId, m_env.ResultPagePath()},
+        this);
+    connect(Command1, &QPushButton::clicked, this, &Form1::RunQuery);
+    new LinkFollowUp(WebBrowser1, Text1, m_query, this);
+    connect(目_录, &QAction::triggered, this, [this] { RunContents(目_录, Text1, *m_query); });
+
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
     ShowHomePage();
     return true;
@@ -123,6 +140,11 @@ void Form1::ShowHomePage() {
         WritePage(*WebBrowser1, row);
 }
 
+void Form1::RunQuery() {
+    if (m_query)
+        m_query->Run();
+}
+
 void Form1::LayOut() {
     // Each placement on its own: one that would give a negative size is skipped.
     const int width = m_client->width();
@@ -134,6 +156,8 @@ void Form1::LayOut() {
         WebBrowser1->resize(WebBrowser1->width(), height - row);
     Text1->move(Text1->x(), height - row);
     Command1->move(Command1->x(), height - row);
+    if (m_findBar && m_findBar->isVisible())
+        m_findBar->Place();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

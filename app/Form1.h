@@ -14,7 +14,9 @@ class QTimer;
 namespace qinglan {
 
 class ClientArea;
+class FindBar;
 class HtmlView;
+class QueryRunner;
 
 // The main window: the page view, the query row beneath it and the menu bar.
 class Form1 final : public QMainWindow {
@@ -40,9 +42,16 @@ public:
     QPushButton* Command1 = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    QAction* 目_录 = nullptr;
+    QAction* 查找 = nullptr;
     QAction* 公告 = nullptr;
 
     bool HomePageFromCloud() const { return m_homeFromCloud; }
+
+    // The query of the query button, Enter, the contents command and entry links.
+    void RunQuery();
+    QueryRunner* Query() const { return m_query; }
+    FindBar* Finder() const { return m_findBar; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,6 +67,8 @@ private:
     bool m_loaded = false;
     bool m_shownOnce = false;
     bool m_homeFromCloud = false;
+    QueryRunner* m_query = nullptr;
+    FindBar* m_findBar = nullptr;
 };
 
 } // namespace qinglan

@@ -1,5 +1,7 @@
 #include "HtmlView.h"
 
+#include "LocalFileGuard.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QWebEngineNewWindowRequest>
@@ -30,7 +32,15 @@ bool SameDocument(const QUrl& a, const QUrl& b) {
 } // namespace
 
 QWebEngineProfile* HtmlView::SharedProfile() {
-    return QWebEngineProfile::defaultProfile();
+    static QWebEngineProfile* const profile = [] {
+        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
+        // Result pages are local files that show pictures from the cloud; the
+        // guard keeps their scripts away from every other local file.
+        p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+        p->setUrlRequestInterceptor(new LocalFileGuard(p));
+        return p;
+    }();
+    return profile;
 }
 
 HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent) {

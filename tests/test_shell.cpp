@@ -107,6 +107,37 @@ private slots:
         QTRY_COMPARE(value, QString());
     }
 
+    void pageFilesSeeTheirTileAndNoOtherLocalFile() {
+        QTemporaryDir dir;
+        QFile tile(QStringLiteral(":/qinglan/QNLNBJ1.JPG"));
+        QVERIFY(tile.open(QIODevice::ReadOnly));
+        const QByteArray jpeg = tile.readAll();
+        for (const char* name : {"QNLNBJ1.JPG", "other.jpg"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(jpeg);
+        }
+        QFile secret(dir.filePath(QStringLiteral("secret.txt")));
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write("secret");
+        secret.close();
+
+        HtmlView view;
+        const QString page = QStringLiteral(
+            "<body><img id=tile src=QNLNBJ1.JPG><img id=other src=other.jpg><p id=r>wait</p>"
+            "<script>var x=new XMLHttpRequest();x.open('GET','secret.txt');"
+            "x.onload=()=>{r.textContent='read:'+x.responseText};"
+            "x.onerror=()=>{r.textContent='refused'};x.send();</script>");
+        QVERIFY(ShowPageFile(view, dir.filePath(QStringLiteral("page.html")), page).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(EvaluateInView(view, QStringLiteral("document.getElementById('r').textContent")),
+                                  QStringLiteral("refused"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            EvaluateInView(view, QStringLiteral("String(document.getElementById('tile').naturalWidth)")),
+            QStringLiteral("66"), 15000);
+        QCOMPARE(EvaluateInView(view, QStringLiteral("String(document.getElementById('other').naturalWidth)")),
+                 QStringLiteral("0"));
+    }
+
     void newWindowIsReportedAndNothingOpens() {
         HtmlView view;
         view.resize(400, 300);

@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 QString CloudToolPath() { return QStringLiteral(QINGLAN_CLOUD_TOOL); }
 
 bool TestLibrary::WriteTo(const QString& dir) const {
@@ -57,6 +60,8 @@ bool CloudServer::Publish(const TestLibrary& library, QString* error) {
 bool CloudServer::Start() {
     QDir().mkpath(storePath() + QStringLiteral("/items"));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server goes with the test process, even when that one crashes.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(CloudToolPath(),
                     {QStringLiteral("serve"), storePath(), QStringLiteral("--port"),
                      QString::number(m_port), QStringLiteral("--log"),

@@ -1,0 +1,272 @@
+// The query in the main window against a served cloud: caching, pictures,
+// offline pages, entry links, contents and find.
+#include "CloudServer.h"
+#include "DataLayout.h"
+#include "FindBar.h"
+#include "Form1.h"
+#include "GbkText.h"
+#include "Http.h"
+#include "HtmlView.h"
+#include "Listing.h"
+#include "QueryRunner.h"
+#include "RawHttpServer.h"
+#include "TestMain.h"
+#include "ViewProbe.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace qinglan;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+TestLibrary Library() {
+    TestLibrary library;
+    library.folders = {
+        {QStringLiteral("data"), 21,
+         {{QStringLiteral("0001人参.html"), QByteArray("<h2>人参</h2><p>大补元气</p>")},
+          {QStringLiteral("0002人参叶.html"), QByteArray("<p>人参叶</p>")},
+          {QStringLiteral("0003甘草.html"), QByteArray("<p>甘草</p>")},
+          {QStringLiteral("0004空.html"), QByteArray()}}},
+        {QStringLiteral("pictures"), 22,
+         {{QStringLiteral("人参.JPG"), QByteArray("J")},
+          {QStringLiteral("人参.jpg"), QByteArray("j")},
+          {QStringLiteral("甘草.JPG"), QByteArray("G")},
+          {QStringLiteral("暂无图片.jpg"), QByteArray("none")}}},
+    };
+    return library;
+}
+
+} // namespace
+
+class TestQuery final : public QObject {
+    Q_OBJECT
+
+    CloudServer m_cloud;
+    QString m_index; // ML text of the served data folder
+    QString m_entryUrl[5];
+
+    struct Window {
+        QTemporaryDir app, temp;
+        std::unique_ptr<Form1> form;
+        QString Data(const QString& name = {}) const {
+            return app.filePath(QStringLiteral("Data")) + (name.isEmpty() ? QString() : u'/' + name);
+        }
+        QString Page() const { return FromGbk(ReadAll(temp.filePath(QStringLiteral("qnln1.html")))); }
+    };
+
+    std::unique_ptr<Window> Open(const QString& index, const QString& base) {
+        auto w = std::make_unique<Window>();
+        Config config = Config::Compiled();
+        config.itemsBaseUrl = base;
+        config.pictureFolderId = 22;
+        config.homeFolderId = 23;
+        QDir().mkpath(w->Data());
+        if (!WriteFile(IndexPath(w->Data()), ToGbk(index)))
+            return nullptr;
+        w->form = std::make_unique<Form1>(config, Environment{w->app.path(), w->temp.path()});
+        if (!w->form->Open())
+            return nullptr;
+        return w;
+    }
+
+    // Runs one query as the button does and waits for the view to show it.
+    static void Query(Window& w, const QString& text) {
+        w.form->Text1->setText(text);
+        w.form->Command1->click();
+    }
+
+    QString Offline() const { return QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort()); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_cloud.Publish(Library()));
+        QVERIFY(m_cloud.Start());
+        const QList<RemoteItem> items = ListItems(TryHttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("21")));
+        QCOMPARE(items.size(), 4);
+        for (const RemoteItem& item : items)
+            m_index += QStringLiteral("\r\n") + item.ResourceID + QStringLiteral(" - ") + item.RelationshipName;
+        m_index += QStringLiteral("\r\n");
+    }
+
+    void exactMatchIsDownloadedOnceThenReadFromTheDataFolder() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        Query(*w, QStringLiteral("人参"));
+        QVERIFY(w->form->Command1->isEnabled());
+        const QString jpg = GetItemUrl(m_cloud.ItemsBaseUrl() + QStringLiteral("22"), QStringLiteral("人参.jpg"));
+        const QString expected =
+            QStringLiteral("<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
+                           "<input ID='Tex1' style='visibility:hidden;position:absolute'><img src='") +
+            jpg + QStringLiteral("'><br><h2>人参</h2><p>大补元气</p><hr><h2>人参相关：</h2>"
+                                 "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"
+                                 "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参叶\">人参叶</A></p>\r\n");
+        QCOMPARE(w->Page(), expected);
+        QCOMPARE(ReadAll(w->Data(QStringLiteral("人参.html"))), ToGbk(QStringLiteral("<h2>人参</h2><p>大补元气</p>")));
+        const QString number = m_index.section(QStringLiteral("\r\n"), 1, 1).section(u' ', 0, 0);
+        QTest::qWait(200);
+        const int requests = m_cloud.CountRequests(QStringLiteral("!") + number + u' ');
+        QCOMPARE(requests, 1);
+        Query(*w, QStringLiteral("人参"));
+        QTest::qWait(200);
+        QCOMPARE(m_cloud.CountRequests(QStringLiteral("!") + number + u' '), 1);
+        QCOMPARE(w->Page(), expected);
+        // The view shows the page file with its tile beside it.
+        const QString html = WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
+        QVERIFY(html.contains(QStringLiteral("人参叶")));
+    }
+
+    void pictureLookupOrder() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        const QString folder = m_cloud.ItemsBaseUrl() + QStringLiteral("22");
+        Query(*w, QStringLiteral("甘草"));
+        QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("甘草.JPG")) + u'\''));
+        Query(*w, QStringLiteral("人参叶"));
+        QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("暂无图片.jpg")) + u'\''));
+    }
+
+    void cachedEntryOfflineHasNoPicture() {
+        auto w = Open(m_index, Offline());
+        QVERIFY(w);
+        QVERIFY(WriteFile(w->Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>"))));
+        Query(*w, QStringLiteral("甘草"));
+        QVERIFY(w->Page().endsWith(QStringLiteral("absolute'><p>本地甘草</p>\r\n")));
+    }
+
+    void failedOrEmptyEntriesLeaveNoFile() {
+        // Not served (unknown number), cut off from the network, and an empty remote file.
+        auto w = Open(QStringLiteral("\r\n999999 - 0009黄芪.html") + m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        Query(*w, QStringLiteral("黄芪"));
+        QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“黄芪”的信息。</p>")));
+        QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("黄芪.html"))));
+        Query(*w, QStringLiteral("空"));
+        QVERIFY(w->Page().contains(QStringLiteral("无法查询“空”")));
+        QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("空.html"))));
+
+        auto offline = Open(m_index, Offline());
+        QVERIFY(offline);
+        QVERIFY(WriteFile(offline->Data(QStringLiteral("甘草.html")), QByteArray()));
+        Query(*offline, QStringLiteral("甘草"));
+        QVERIFY(offline->Page().contains(QStringLiteral("无法查询“甘草”")));
+        QVERIFY(!QFileInfo::exists(offline->Data(QStringLiteral("甘草.html"))));
+        QCOMPARE(QDir(offline->Data()).entryList(QDir::Files), QStringList{QStringLiteral("ML")});
+    }
+
+    void namesOutsideTheDataFolderAreNeverWritten() {
+        RawHttpServer server([](const std::string&) {
+            return RawHttpServer::Reply{RawHttpServer::Response("200 OK", "<p>evil</p>")};
+        });
+        auto w = Open(QStringLiteral("\r\n5 - 0001../../evil.html\r\n6 - 0002..\\evil.html\r\n"),
+                      server.Url(QStringLiteral("/items/O!")));
+        QVERIFY(w);
+        Query(*w, QStringLiteral("../../evil"));
+        Query(*w, QStringLiteral("..\\evil"));
+        QVERIFY(w->Page().contains(QStringLiteral("无法查询")));
+        QVERIFY(!QFileInfo::exists(w->app.filePath(QStringLiteral("evil.html"))));
+        QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("..\\evil.html"))));
+        // Listed all the same.
+        Query(*w, QStringLiteral("evil"));
+        QVERIFY(w->Page().contains(QStringLiteral("ID=\"../../evil\"")));
+    }
+
+    void aClickedEntryLinkRunsOneQuery() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);
+        Query(*w, QStringLiteral("人参"));
+        QCOMPARE(pages.size(), 1);
+        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
+        QTest::qWait(300);
+        QCOMPARE(pages.size(), 1); // the fresh page's load runs nothing
+        EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('人参叶').click()"));
+        QTRY_COMPARE_WITH_TIMEOUT(pages.size(), 2, 15000);
+        QCOMPARE(pages.at(1).at(0).toString(), QStringLiteral("人参叶"));
+        QCOMPARE(w->form->Text1->text(), QStringLiteral("人参叶"));
+        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("<p>人参叶</p>"));
+        QTest::qWait(500);
+        QCOMPARE(pages.size(), 2);
+    }
+
+    void contentsListsEveryEntry() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        w->form->目_录->trigger();
+        QCOMPARE(w->form->Text1->text(), QStringLiteral("."));
+        QVERIFY(w->form->目_录->isEnabled());
+        QCOMPARE(w->Page().count(QStringLiteral("<A HREF=#")), 4);
+        QVERIFY(!w->Page().contains(QStringLiteral("<img")));
+        const QString html = WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("甘草</a>"));
+        QCOMPARE(html.count(QStringLiteral("<a href=\"#\"")), 4);
+
+        auto empty = Open(QStringLiteral("\r\n"), m_cloud.ItemsBaseUrl());
+        QVERIFY(empty);
+        empty->form->目_录->trigger();
+        QVERIFY(empty->Page().contains(QStringLiteral("<h1>未找到任何信息</h1>")));
+    }
+
+    void aQueryAskedForDuringAnotherWins() {
+        QString big = QStringLiteral("\r\n");
+        for (int i = 0; i < 200000; ++i)
+            big += QStringLiteral("%1 - %2条目%3.html\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i);
+        auto w = Open(big, Offline());
+        QVERIFY(w);
+        QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);
+        bool asked = false;
+        QTimer::singleShot(0, this, [&] {
+            asked = true;
+            QVERIFY(w->form->Query()->IsRunning());
+            w->form->Text1->setText(QStringLiteral("条目7"));
+            w->form->Query()->Run(); // as a clicked link does
+        });
+        Query(*w, QStringLiteral("."));
+        QVERIFY(asked);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pages.at(0).at(0).toString(), QStringLiteral("条目7"));
+        QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“条目7”的信息。</p>")));
+        QVERIFY(w->form->Command1->isEnabled());
+    }
+
+    void findBarFindsTextOnThePage() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        w->form->show();
+        Query(*w, QStringLiteral("人参"));
+        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
+        FindBar* bar = w->form->Finder();
+        QCOMPARE(w->form->查找->shortcut(), QKeySequence(QKeySequence::Find));
+        w->form->查找->trigger();
+        QVERIFY(bar->isVisible());
+        bar->input()->setText(QStringLiteral("人参"));
+        QTRY_VERIFY_WITH_TIMEOUT(bar->status().endsWith(QStringLiteral("/4")), 10000);
+        QTest::keyClick(bar->input(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(bar->status(), QStringLiteral("2/4"), 10000);
+        QTest::keyClick(bar->input(), Qt::Key_Return, Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(bar->status(), QStringLiteral("1/4"), 10000);
+        bar->input()->setText(QStringLiteral("不存在"));
+        QTRY_COMPARE_WITH_TIMEOUT(bar->status(), QStringLiteral("无匹配"), 10000);
+        QTest::keyClick(bar->input(), Qt::Key_Escape);
+        QVERIFY(!bar->isVisible());
+    }
+};
+
+QINGLAN_TEST_MAIN(TestQuery)
+#include "test_query.moc"
