@@ -4,6 +4,8 @@
 #include "DataLayout.h"
 #include "FindBar.h"
 #include "FollowUp.h"
+#include "Form4.h"
+#include "InfoWindow.h"
 #include "HomePage.h"
 #include "HtmlView.h"
 #include "MessageBoxes.h"
@@ -13,10 +15,13 @@
 #include "Resources.h"
 #include "Startup.h"
 #include "Twips.h"
+#include "UpdateCheck.h"
+#include "Versions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -45,6 +50,9 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
     目_录 = menuBar()->addAction(QStringLiteral("目录"));
     查找 = menuBar()->addAction(QStringLiteral("查找"));
     查找->setShortcut(QKeySequence::Find);
+    帮助 = menuBar()->addAction(QStringLiteral("帮助"));
+    关于 = menuBar()->addAction(QStringLiteral("关于"));
+    更新 = menuBar()->addAction(QStringLiteral("更新"));
     公告 = menuBar()->addAction(QString());
     公告->setEnabled(false);
 
@@ -76,8 +84,18 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(3000);
+    connect(Timer1, &QTimer::timeout, this, &Form1::OnTimer1);
     Timer2 = new QTimer(this);
     Timer2->setInterval(10000);
+    connect(Timer2, &QTimer::timeout, this, &Form1::OnTimer2);
+
+    TerminateProgram = &TerminateNow;
+    OpenExternally = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    m_info = new InfoWindow(m_config, m_env, windowIcon(), this);
+    connect(帮助, &QAction::triggered, m_info, &InfoWindow::ShowHelp);
+    connect(关于, &QAction::triggered, m_info, &InfoWindow::ShowAbout);
+    connect(更新, &QAction::triggered, this, &Form1::CheckForUpdate);
+    connect(公告, &QAction::triggered, this, [this] { OpenExternally(QUrl(NoticeUrl)); });
 
     resize(sizeHint());
 }
@@ -104,6 +122,7 @@ bool Form1::Open() {
 }
 
 bool Form1::Load() {
+    RouteNewWindowsOf(WebBrowser1, windowIcon());
     DataPath = DataPathFor(m_env.appDir);
     ItemsBaseUrl = m_config.itemsBaseUrl;
 
@@ -134,10 +153,35 @@ void Form1::ShowHomePage() {
     m_homeFromCloud = !home.isEmpty();
     if (m_homeFromCloud) {
         WritePage(*WebBrowser1, home);
+        Timer1->start();
         return;
     }
     for (const QString& row : BuiltInHomePage(m_config))
         WritePage(*WebBrowser1, row);
+}
+
+void Form1::OnTimer1() {
+    Timer1->stop();
+    Timer1Tag = QStringLiteral("1");
+    CheckForUpdate();
+    Timer2->start();
+}
+
+void Form1::OnTimer2() {
+    Timer2->stop();
+    const QString text = GetNamedText(ItemsBaseUrl, m_config.noticeFolderId,
+                                      QStringLiteral("公告.txt"), m_env.NamedFileBuffer());
+    if (!text.isEmpty()) {
+        const Announcement notice = ParseAnnouncement(text);
+        NoticeUrl = notice.url;
+        // A menu caption gives "&" a meaning of its own; show it as written.
+        公告->setText(QString(notice.caption).replace(u'&', QStringLiteral("&&")));
+    }
+    公告->setEnabled(!NoticeUrl.isEmpty());
+}
+
+void Form1::CheckForUpdate() {
+    UpdateCheck{m_config, m_env, this, Timer1, &Timer1Tag, TerminateProgram}.Run();
 }
 
 void Form1::RunQuery() {

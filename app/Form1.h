@@ -5,6 +5,9 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 class QAction;
 class QLineEdit;
@@ -15,6 +18,7 @@ namespace qinglan {
 
 class ClientArea;
 class FindBar;
+class InfoWindow;
 class HtmlView;
 class QueryRunner;
 
@@ -44,7 +48,14 @@ public:
     QTimer* Timer2 = nullptr;
     QAction* 目_录 = nullptr;
     QAction* 查找 = nullptr;
+    QAction* 帮助 = nullptr;
+    QAction* 关于 = nullptr;
+    QAction* 更新 = nullptr;
     QAction* 公告 = nullptr;
+    // Timer1's Tag: "1" while the update check runs by itself.
+    QString Timer1Tag;
+    // The address the announcement entry opens.
+    QString NoticeUrl;
 
     bool HomePageFromCloud() const { return m_homeFromCloud; }
 
@@ -52,6 +63,15 @@ public:
     void RunQuery();
     QueryRunner* Query() const { return m_query; }
     FindBar* Finder() const { return m_findBar; }
+    InfoWindow* Info() const { return m_info; }
+
+    // The update check, from the menu or the start-up timer.
+    void CheckForUpdate();
+
+    // How the program ends at once, and how an address opens in the user's own
+    // browser; tests replace both.
+    std::function<void()> TerminateProgram;
+    std::function<void(const QUrl&)> OpenExternally;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,6 +80,8 @@ private:
     bool Load();
     void LayOut();
     void ShowHomePage();
+    void OnTimer1();
+    void OnTimer2();
 
     const Config m_config;
     const Environment m_env;
@@ -69,6 +91,7 @@ private:
     bool m_homeFromCloud = false;
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
+    InfoWindow* m_info = nullptr;
 };
 
 } // namespace qinglan

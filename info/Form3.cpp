@@ -1,0 +1,37 @@
+#include "Form3.h"
+
+#include "Form4.h"
+#include "HtmlView.h"
+#include "Resources.h"
+#include "Twips.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+namespace qinglan {
+
+Form3::Form3(const QIcon& icon)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_picture(resources::InfoPicture()) {
+    setFixedSize(Px(8670), Px(3165));
+    setWindowIcon(icon);
+    WebBrowser1 = new HtmlView(this);
+    WebBrowser1->setGeometry(Px(960), Px(240), Px(7335), Px(2295));
+    RouteNewWindowsOf(WebBrowser1, icon);
+    WebBrowser1->Navigate2(QStringLiteral("about:blank"));
+}
+
+void Form3::ShowCentred() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+}
+
+void Form3::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_picture); // larger than the window: cut at the right and bottom
+}
+
+} // namespace qinglan

@@ -1,0 +1,46 @@
+#include "InfoWindow.h"
+
+#include "Form3.h"
+#include "HtmlView.h"
+#include "InfoPages.h"
+#include "NamedFile.h"
+#include "Pages.h"
+
+namespace qinglan {
+
+InfoWindow::InfoWindow(Config config, Environment environment, QIcon icon, QObject* parent)
+    : QObject(parent), m_config(std::move(config)), m_env(std::move(environment)),
+      m_icon(std::move(icon)) {}
+
+InfoWindow::~InfoWindow() { delete m_window; }
+
+void InfoWindow::ShowHelp() {
+    Show(QStringLiteral("帮助"), m_config.helpFolderId, QStringLiteral("帮助.html"),
+         BuiltInHelpPage());
+}
+
+void InfoWindow::ShowAbout() {
+    Show(QStringLiteral("关于"), m_config.aboutFolderId, QStringLiteral("关于.html"),
+         BuiltInAboutPage(m_config));
+}
+
+void InfoWindow::Show(const QString& caption, int folderId, const QString& fileName,
+                      const QStringList& builtIn) {
+    delete m_window; // whatever it showed is discarded
+    m_window = new Form3(m_icon);
+    m_window->setAttribute(Qt::WA_DeleteOnClose);
+    m_window->ShowCentred();
+    m_window->setWindowTitle(caption);
+    const QString page =
+        GetNamedText(m_config.itemsBaseUrl, folderId, fileName, m_env.NamedFileBuffer());
+    if (!m_window)
+        return;
+    if (!page.isEmpty()) {
+        WritePage(*m_window->WebBrowser1, page);
+        return;
+    }
+    for (const QString& row : builtIn)
+        WritePage(*m_window->WebBrowser1, row);
+}
+
+} // namespace qinglan
