@@ -4,6 +4,7 @@
 #include "DataLayout.h"
 #include "FindBar.h"
 #include "FollowUp.h"
+#include "Form2.h"
 #include "Form4.h"
 #include "InfoWindow.h"
 #include "HomePage.h"
@@ -11,6 +12,7 @@
 #include "MessageBoxes.h"
 #include "NamedFile.h"
 #include "Pages.h"
+#include "ProgramEnd.h"
 #include "QueryRunner.h"
 #include "Resources.h"
 #include "Startup.h"
@@ -53,6 +55,7 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
     帮助 = menuBar()->addAction(QStringLiteral("帮助"));
     关于 = menuBar()->addAction(QStringLiteral("关于"));
     更新 = menuBar()->addAction(QStringLiteral("更新"));
+    下载 = menuBar()->addAction(QStringLiteral("下载"));
     公告 = menuBar()->addAction(QString());
     公告->setEnabled(false);
 
@@ -95,6 +98,7 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
     connect(帮助, &QAction::triggered, m_info, &InfoWindow::ShowHelp);
     connect(关于, &QAction::triggered, m_info, &InfoWindow::ShowAbout);
     connect(更新, &QAction::triggered, this, &Form1::CheckForUpdate);
+    connect(下载, &QAction::triggered, this, &Form1::StartBulkDownload);
     connect(公告, &QAction::triggered, this, [this] { OpenExternally(QUrl(NoticeUrl)); });
 
     resize(sizeHint());
@@ -178,6 +182,14 @@ void Form1::OnTimer2() {
         公告->setText(QString(notice.caption).replace(u'&', QStringLiteral("&&")));
     }
     公告->setEnabled(!NoticeUrl.isEmpty());
+}
+
+void Form1::StartBulkDownload() {
+    if (!m_downloadWindow)
+        return;
+    m_downloadWindow->ShowDownloadControls();
+    Timer1->stop();
+    hide();
 }
 
 void Form1::CheckForUpdate() {

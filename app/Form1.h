@@ -18,6 +18,7 @@ namespace qinglan {
 
 class ClientArea;
 class FindBar;
+class Form2;
 class InfoWindow;
 class HtmlView;
 class QueryRunner;
@@ -51,6 +52,7 @@ public:
     QAction* 帮助 = nullptr;
     QAction* 关于 = nullptr;
     QAction* 更新 = nullptr;
+    QAction* 下载 = nullptr;
     QAction* 公告 = nullptr;
     // Timer1's Tag: "1" while the update check runs by itself.
     QString Timer1Tag;
@@ -64,6 +66,11 @@ public:
     QueryRunner* Query() const { return m_query; }
     FindBar* Finder() const { return m_findBar; }
     InfoWindow* Info() const { return m_info; }
+
+    // The window that shows the bulk download's progress (the splash window).
+    void SetDownloadWindow(Form2* window) { m_downloadWindow = window; }
+    // Mirrors every entry into the data folder, for use without a network.
+    void StartBulkDownload();
 
     // The update check, from the menu or the start-up timer.
     void CheckForUpdate();
@@ -92,6 +99,7 @@ private:
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
     InfoWindow* m_info = nullptr;
+    Form2* m_downloadWindow = nullptr;
 };
 
 } // namespace qinglan

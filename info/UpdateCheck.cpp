@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace qinglan {
 
@@ -23,11 +21,6 @@ void ShowUpdateFailed(QWidget* parent) {
 }
 
 } // namespace
-
-void TerminateNow() {
-    std::fflush(nullptr);
-    std::_Exit(EXIT_SUCCESS);
-}
 
 void UpdateCheck::Run() const {
     startupTimer->stop();

@@ -27,7 +27,4 @@ struct UpdateCheck final {
     void Run() const;
 };
 
-// Ends the process at once, after flushing standard output.
-void TerminateNow();
-
 } // namespace qinglan

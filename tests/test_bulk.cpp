@@ -1,0 +1,232 @@
+// The bulk download into the data folder, against a scripted cloud.
+#include "DataLayout.h"
+#include "Form1.h"
+#include "Form2.h"
+#include "MessageBoxAnswerer.h"
+#include "Program.h"
+#include "RawHttpServer.h"
+#include "TestMain.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMap>
+#include <QMutex>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace qinglan;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A data folder (number 1) of listed names served from memory; entries whose
+// number is in failing answer 500. Counts the requests for every path.
+class Cloud {
+public:
+    struct Entry { int number; QString name; QByteArray bytes; };
+
+    explicit Cloud(QList<Entry> entries) : m_entries(std::move(entries)),
+        m_server([this](const std::string& head) { return Answer(head); }) {}
+
+    QString Base() const { return m_server.Url(QStringLiteral("/items/O!")); }
+    void SetFailing(QSet<int> numbers) { QMutexLocker lock(&m_mutex); m_failing = std::move(numbers); }
+    void SetListingBroken(bool broken) { QMutexLocker lock(&m_mutex); m_listingBroken = broken; }
+    int Requests(const QString& path) const { QMutexLocker lock(&m_mutex); return m_counts.value(path); }
+
+private:
+    RawHttpServer::Reply Answer(const std::string& head) {
+        QMutexLocker lock(&m_mutex);
+        const QString path = QString::fromStdString(head.substr(4, head.find(' ', 4) - 4));
+        ++m_counts[path];
+        if (path == u"/items/O!1") {
+            if (m_listingBroken)
+                return {RawHttpServer::Response("500 Internal Server Error", "<html>error</html>")};
+            QString listing = QStringLiteral("<Items>");
+            for (const Entry& e : m_entries)
+                listing += QStringLiteral("<ItemType>Document</ItemType>\r\n      <ResourceID>O!%1</ResourceID>"
+                                          "\r\n      <RelationshipName>%2</RelationshipName>")
+                               .arg(e.number).arg(e.name);
+            return {RawHttpServer::Response("200 OK", listing.toStdString())};
+        }
+        for (const Entry& e : m_entries) {
+            if (path == QStringLiteral("/items/O!%1").arg(e.number)) {
+                if (m_failing.contains(e.number))
+                    return {RawHttpServer::Response("500 Internal Server Error", "fail")};
+                return {RawHttpServer::Response("200 OK", e.bytes.toStdString())};
+            }
+        }
+        return {RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
+    }
+
+    QList<Entry> m_entries;
+    mutable QMutex m_mutex;
+    QSet<int> m_failing;
+    bool m_listingBroken = false;
+    QMap<QString, int> m_counts;
+    RawHttpServer m_server;
+};
+
+QList<Cloud::Entry> Entries() {
+    return {{11, QStringLiteral("0001甘草.html"), QByteArray("<p>\xb8\xca\xb2\xdd</p>")},
+            {12, QStringLiteral("0002黄芪.html"), QByteArray(3000, 'x')},
+            {13, QStringLiteral("9999黄芪.html"), QByteArray("second of the same file")},
+            {14, QStringLiteral("0004"), QByteArray("no file name")},
+            {15, QStringLiteral("0005.."), QByteArray("outside")},
+            {16, QStringLiteral("0006当归.html"), QByteArray("<p>dg</p>")}};
+}
+
+struct Run {
+    QTemporaryDir app, temp;
+    std::unique_ptr<Program> program;
+    int terminated = 0;
+
+    explicit Run(const QString& base) {
+        Config config = Config::Compiled();
+        config.itemsBaseUrl = base;
+        config.dataFolderId = 1;
+        config.homeFolderId = 2;
+        QDir().mkpath(Data());
+        QFile(Data(QStringLiteral("ML"))).open(QIODevice::WriteOnly); // start-up builds no index
+        program = std::make_unique<Program>(config, Environment{app.path(), temp.path()});
+        program->Splash().Timer1->setInterval(0);
+        program->Splash().Timer2->setInterval(0);
+        program->Splash().TerminateProgram = [this] { ++terminated; };
+        program->Start();
+    }
+    QString Data(const QString& name = {}) const {
+        return app.filePath(QStringLiteral("Data")) + (name.isEmpty() ? QString() : u'/' + name);
+    }
+    bool Started() {
+        return QTest::qWaitFor([&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); }, 20000);
+    }
+    // One pass from the menu; true when it ended with the main window back.
+    bool Pass() {
+        program->MainWindow().下载->trigger();
+        if (program->MainWindow().isVisible() || !program->Splash().isVisible())
+            return false;
+        return QTest::qWaitFor([&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); }, 60000);
+    }
+};
+
+} // namespace
+
+class TestBulk final : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aPassMirrorsEveryEntry() {
+        Cloud cloud(Entries());
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Pass());
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("下载完成，您可以离线使用本软件了！"));
+        QCOMPARE(answerer.seen()[0].icon, QMessageBox::NoIcon);
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("甘草.html"))), Entries()[0].bytes);
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("黄芪.html"))), Entries()[1].bytes);
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("当归.html"))), Entries()[5].bytes);
+        // Two names for one file: downloaded once; names without a file name: skipped.
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!13")), 0);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!14")), 0);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!15")), 0);
+        QVERIFY(!QFileInfo::exists(run.app.filePath(QStringLiteral("0005.."))));
+        QCOMPARE(QDir(run.Data()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("ML"), QStringLiteral("当归.html"), QStringLiteral("甘草.html"),
+                              QStringLiteral("黄芪.html")}));
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("ML"))), QByteArray()); // the index is not touched
+        // The progress controls were shown; the track spans the window.
+        QCOMPARE(run.program->Splash().Label2->width(), 586);
+        QCOMPARE(run.program->Splash().Command1->text(), QStringLiteral("取  消"));
+    }
+
+    void presentFilesAreNotFetchedAgain() {
+        Cloud cloud(Entries());
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        QFile(run.Data(QStringLiteral("甘草.html"))).open(QIODevice::WriteOnly); // zero-length counts as present
+        QVERIFY(QFile(run.Data(QStringLiteral("黄芪.html"))).open(QIODevice::WriteOnly));
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Pass());
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!11")), 0);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!12")), 0);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!16")), 1);
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("甘草.html"))), QByteArray());
+    }
+
+    void failedDownloadsAreCompletedByTheNextPass() {
+        Cloud cloud(Entries());
+        cloud.SetFailing({12, 13, 16});
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Pass());
+        QVERIFY(QFileInfo::exists(run.Data(QStringLiteral("甘草.html"))));
+        QVERIFY(!QFileInfo::exists(run.Data(QStringLiteral("黄芪.html"))));
+        QVERIFY(!QFileInfo::exists(run.Data(QStringLiteral("当归.html"))));
+        cloud.SetFailing({});
+        QVERIFY(run.Pass());
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("黄芪.html"))), Entries()[1].bytes);
+        QCOMPARE(ReadAll(run.Data(QStringLiteral("当归.html"))), Entries()[5].bytes);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!11")), 1);
+        QCOMPARE(answerer.seen().size(), 2);
+    }
+
+    void aFailedListingBringsTheMainWindowBack() {
+        Run run(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()));
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Started());
+        QCOMPARE(answerer.seen().size(), 0); // ML exists: no listing at start-up
+        QVERIFY(run.Pass());
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
+        // An error page instead of a listing: nothing to download, and done.
+        Cloud cloud(Entries());
+        cloud.SetListingBroken(true);
+        Run broken(cloud.Base());
+        QVERIFY(broken.Started());
+        QVERIFY(broken.Pass());
+        QCOMPARE(answerer.seen().last().text, QStringLiteral("下载完成，您可以离线使用本软件了！"));
+        QCOMPARE(QDir(broken.Data()).entryList(QDir::Files), QStringList{QStringLiteral("ML")});
+    }
+
+    void progressFillGrowsWithTheCount() {
+        for (const int count : {3011, 6022}) {
+            QList<Cloud::Entry> many;
+            for (int i = 0; i < count; ++i)
+                many.append({100 + i, QStringLiteral("%1条目%2.html").arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i), {}});
+            Cloud cloud(many);
+            Run run(cloud.Base());
+            QVERIFY(run.Started());
+            for (int i = 0; i < count; ++i) // all present: the pass only counts
+                QFile(run.Data(QStringLiteral("条目%1.html").arg(i))).open(QIODevice::WriteOnly);
+            MessageBoxAnswerer answerer;
+            QVERIFY(run.Pass());
+            QCOMPARE(run.program->Splash().Label1->width(), count == 3011 ? 293 : 586);
+        }
+    }
+
+    void cancelEndsTheProgram() {
+        Cloud cloud(Entries());
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        run.program->Splash().Timer2->setInterval(3600000); // stay in the waiting state
+        run.program->MainWindow().下载->trigger();
+        QVERIFY(run.program->Splash().Command1->isVisible());
+        QVERIFY(!run.program->MainWindow().isVisible());
+        run.program->Splash().Command1->click();
+        QCOMPARE(run.terminated, 1);
+        QCOMPARE(answerer.seen().size(), 0);
+    }
+};
+
+QINGLAN_TEST_MAIN(TestBulk)
+#include "test_bulk.moc"
