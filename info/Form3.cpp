@@ -2,12 +2,11 @@
 
 #include "Form4.h"
 #include "HtmlView.h"
+#include "Placement.h"
 #include "Resources.h"
 #include "Twips.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 namespace qinglan {
 
@@ -23,11 +22,7 @@ Form3::Form3(const QIcon& icon)
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
 }
 
-void Form3::ShowCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    show();
-}
+void Form3::ShowCentred() { qinglan::ShowCentred(this); }
 
 void Form3::paintEvent(QPaintEvent*) {
     QPainter painter(this);

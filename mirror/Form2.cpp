@@ -6,6 +6,7 @@
 #include "Listing.h"
 #include "MessageBoxes.h"
 #include "ProgramEnd.h"
+#include "Placement.h"
 #include "Resources.h"
 #include "Twips.h"
 #include "WindowFetch.h"
@@ -15,9 +16,7 @@
 #include <QPushButton>
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QTimer>
 
 namespace qinglan {
@@ -80,11 +79,7 @@ Form2::Form2(Config config, Environment environment, QWidget* mainWindow,
 
 Form2::~Form2() = default;
 
-void Form2::ShowCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-    show();
-}
+void Form2::ShowCentred() { qinglan::ShowCentred(this); }
 
 void Form2::paintEvent(QPaintEvent*) {
     QPainter painter(this);

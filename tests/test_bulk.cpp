@@ -5,6 +5,7 @@
 #include "MessageBoxAnswerer.h"
 #include "Program.h"
 #include "RawHttpServer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QFile>
@@ -20,11 +21,6 @@
 using namespace qinglan;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A data folder (number 1) of listed names served from memory; entries whose
 // number is in failing answer 500. Counts the requests for every path.

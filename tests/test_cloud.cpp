@@ -6,6 +6,7 @@
 #include "Listing.h"
 #include "NamedFile.h"
 #include "RawHttpServer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "WindowFetch.h"
 #include "MessageBoxAnswerer.h"
@@ -22,16 +23,6 @@
 using namespace qinglan;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QByteArray Binary() {
     QByteArray bytes;

@@ -5,6 +5,7 @@
 #include "HomePage.h"
 #include "HtmlView.h"
 #include "MessageBoxAnswerer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
 
@@ -35,11 +36,6 @@ Config OfflineConfig() {
     Config config = Config::Compiled();
     config.itemsBaseUrl = QStringLiteral("http://127.0.0.1:9/items/OWNER!"); // nothing listens
     return config;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "MessageBoxAnswerer.h"
 #include "Pages.h"
 #include "RawHttpServer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "Versions.h"
 #include "ViewProbe.h"
@@ -42,11 +43,6 @@ void CloseBrowsingWindows() {
     for (Form4* w : BrowsingWindows())
         w->close();
     QTest::qWait(50);
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 const QByteArray Executable("\x7f" "ELF fake executable", 20);

@@ -10,6 +10,7 @@
 #include "Listing.h"
 #include "QueryRunner.h"
 #include "RawHttpServer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
 
@@ -26,16 +27,6 @@
 using namespace qinglan;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 TestLibrary Library() {
     TestLibrary library;

@@ -12,6 +12,7 @@
 #include "MessageBoxAnswerer.h"
 #include "Program.h"
 #include "RawHttpServer.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
 
@@ -25,11 +26,6 @@
 using namespace qinglan;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 TestLibrary Library(bool withHome) {
     TestLibrary library;

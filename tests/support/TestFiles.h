@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A whole file's bytes, or "<missing>" when it cannot be read.
+QByteArray ReadAll(const QString& path);
+
+// Creates or replaces a file with these bytes; false when that failed.
+bool WriteFile(const QString& path, const QByteArray& bytes);
