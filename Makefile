@@ -6,10 +6,10 @@ CLOUD_PORT ?= 8936
 
 PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins \
-	libcurl4-openssl-dev libcpp-httplib-dev \
+	libcurl4-openssl-dev libcpp-httplib-dev libicu-dev libopencc-dev \
 	fonts-noto-cjk xvfb xauth x11-utils nginx-light
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test bench run clean
 
 all: build
 
@@ -33,6 +33,9 @@ build: configure
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 \
 	  ctest --output-on-failure -j1
+
+bench: build
+	bench/run.sh $(BUILD)
 
 run: build
 	@tools/run-local.sh $(BUILD) $(CLOUD_PORT)

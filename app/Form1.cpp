@@ -16,6 +16,7 @@
 #include "QueryRunner.h"
 #include "Resources.h"
 #include "Startup.h"
+#include "SuggestionBox.h"
 #include "Twips.h"
 #include "UpdateCheck.h"
 #include "Versions.h"
@@ -25,6 +26,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
@@ -145,6 +147,7 @@ bool Form1::Load() {
     connect(Command1, &QPushButton::clicked, this, &Form1::RunQuery);
     new LinkFollowUp(WebBrowser1, Text1, m_query, this);
     connect(目_录, &QAction::triggered, this, [this] { RunContents(目_录, Text1, *m_query); });
+    m_suggestions = new SuggestionBox(Text1, Command1, m_client, IndexPath(DataPath), this);
 
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
     ShowHomePage();
@@ -214,6 +217,8 @@ void Form1::LayOut() {
     Command1->move(Command1->x(), height - row);
     if (m_findBar && m_findBar->isVisible())
         m_findBar->Place();
+    if (m_suggestions && m_suggestions->list()->isVisible())
+        m_suggestions->Place();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -22,6 +22,7 @@ class Form2;
 class InfoWindow;
 class HtmlView;
 class QueryRunner;
+class SuggestionBox;
 
 // The main window: the page view, the query row beneath it and the menu bar.
 class Form1 final : public QMainWindow {
@@ -66,6 +67,7 @@ public:
     QueryRunner* Query() const { return m_query; }
     FindBar* Finder() const { return m_findBar; }
     InfoWindow* Info() const { return m_info; }
+    SuggestionBox* Suggestions() const { return m_suggestions; }
 
     // The window that shows the bulk download's progress (the splash window).
     void SetDownloadWindow(Form2* window) { m_downloadWindow = window; }
@@ -99,6 +101,7 @@ private:
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
     InfoWindow* m_info = nullptr;
+    SuggestionBox* m_suggestions = nullptr;
     Form2* m_downloadWindow = nullptr;
 };
 

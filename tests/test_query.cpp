@@ -10,6 +10,7 @@
 #include "Listing.h"
 #include "QueryRunner.h"
 #include "RawHttpServer.h"
+#include "SuggestionBox.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -234,6 +236,46 @@ private slots:
         QCOMPARE(pages.at(0).at(0).toString(), QStringLiteral("条目7"));
         QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“条目7”的信息。</p>")));
         QVERIFY(w->form->Command1->isEnabled());
+    }
+
+    void suggestionsWhileTyping() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        Query(*w, QStringLiteral("人参"));
+        const QString direct = w->Page();
+        QVERIFY(QFile::remove(w->temp.filePath(QStringLiteral("qnln1.html"))));
+
+        QListWidget* list = w->form->Suggestions()->list();
+        w->form->Text1->clear();
+        QTest::keyClicks(w->form->Text1, QStringLiteral("rs"));
+        QVERIFY(list->isVisible());
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
+        QCOMPARE(shown.value(0), QStringLiteral("人参"));
+        QVERIFY(shown.contains(QStringLiteral("人参叶")));
+        QVERIFY(list->geometry().bottom() < w->form->Text1->geometry().top());
+        // Esc closes the list and leaves the text; typing opens it again.
+        QTest::keyClick(w->form->Text1, Qt::Key_Escape);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(w->form->Text1->text(), QStringLiteral("rs"));
+        QTest::keyClick(w->form->Text1, Qt::Key_Backspace);
+        QTest::keyClicks(w->form->Text1, QStringLiteral("s"));
+        QVERIFY(list->isVisible());
+        // Down chooses the first, Enter queries it: the same page as typed by hand.
+        QTest::keyClick(w->form->Text1, Qt::Key_Down);
+        QTest::keyClick(w->form->Text1, Qt::Key_Return);
+        QVERIFY(!list->isVisible());
+        QCOMPARE(w->form->Text1->text(), QStringLiteral("人参"));
+        QCOMPARE(w->Page(), direct);
+
+        // Enter with no suggestion chosen queries the text as it stands.
+        w->form->Text1->clear();
+        QTest::keyClicks(w->form->Text1, QStringLiteral("gc"));
+        QVERIFY(list->isVisible());
+        QTest::keyClick(w->form->Text1, Qt::Key_Return);
+        QCOMPARE(w->form->Text1->text(), QStringLiteral("gc"));
+        QVERIFY(w->Page().contains(QStringLiteral("<h1>未找到任何信息</h1>")));
     }
 
     void findBarFindsTextOnThePage() {

@@ -56,6 +56,9 @@ QString Serve(const ServeOptions& options) {
     httplib::Server server;
     server.set_keep_alive_max_count(1000000);
     server.set_keep_alive_timeout(30);
+    // Headers and body leave in two writes; without this a reused connection
+    // waits for the client's delayed acknowledgement on every response.
+    server.set_tcp_nodelay(true);
     server.Get(R"(/items/([^/]+))", [&](const httplib::Request& req, httplib::Response& res) {
         ServeItem(itemsDir, req, res);
     });

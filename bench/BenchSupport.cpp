@@ -1,0 +1,137 @@
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/prctl.h>
+
+namespace bench {
+
+double Median(QList<double> values) {
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+QString Ms(double milliseconds) {
+    return QString::number(milliseconds, 'f', milliseconds < 1 ? 3 : 2) + QStringLiteral(" ms");
+}
+
+void Say(const QString& line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Fail(const QString& message) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                 message.toUtf8().constData());
+    std::exit(1);
+}
+
+namespace {
+
+void AppendRow(const QStringList& cells) {
+    Say(QStringLiteral("  ") + cells.join(QStringLiteral(" | ")));
+    const QString rows = qEnvironmentVariable("BENCH_ROWS");
+    if (rows.isEmpty())
+        return;
+    QFile file(rows);
+    const QByteArray line = cells.join(u'|').toUtf8() + '\n';
+    if (!file.open(QIODevice::Append) || file.write(line) != line.size())
+        Fail(QStringLiteral("cannot append to %1").arg(rows));
+}
+
+QString Ratio(double ours, std::optional<double> reference) {
+    return reference && *reference > 0 ? QString::number(ours / *reference, 'f', 2) + u'x'
+                                       : QStringLiteral("-");
+}
+
+} // namespace
+
+void ReportRow(const QString& figure, double oursMs, std::optional<double> referenceMs,
+               Goal goal) {
+    const QString reference = referenceMs ? Ms(*referenceMs) : QStringLiteral("-");
+    const bool hasRatio = referenceMs && *referenceMs > 0;
+    const double ratio = hasRatio ? oursMs / *referenceMs : 0;
+    QString goalText = QStringLiteral("-");
+    if (goal.kind == Goal::BelowMs)
+        goalText = QStringLiteral("< %1 ms (%2)")
+                       .arg(goal.value)
+                       .arg(oursMs < goal.value ? QStringLiteral("met") : QStringLiteral("missed"));
+    else if (goal.kind == Goal::RatioAtMost && hasRatio)
+        goalText = QStringLiteral("<= %1x (%2)")
+                       .arg(goal.value)
+                       .arg(ratio <= goal.value ? QStringLiteral("met") : QStringLiteral("missed"));
+    AppendRow({figure, Ms(oursMs), reference, Ratio(oursMs, referenceMs), goalText});
+}
+
+void ReportAmountRow(const QString& figure, double ours, std::optional<double> reference,
+                     const QString& unit) {
+    const auto amount = [&](double v) { return QString::number(v, 'f', 1) + u' ' + unit; };
+    AppendRow({figure, amount(ours), reference ? amount(*reference) : QStringLiteral("-"),
+               Ratio(ours, reference), QStringLiteral("-")});
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+ServedStore::~ServedStore() {
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+}
+
+QString ServedStore::Start(const QString& source, const QString& store) {
+    const QString tool = QStringLiteral(QINGLAN_CLOUD_TOOL);
+    QProcess publish;
+    publish.setProcessChannelMode(QProcess::MergedChannels);
+    publish.start(tool, {QStringLiteral("publish"), source, store});
+    if (!publish.waitForFinished(120000) || publish.exitStatus() != QProcess::NormalExit ||
+        publish.exitCode() != 0)
+        return QStringLiteral("publishing %1 failed: %2")
+            .arg(source, QString::fromLocal8Bit(publish.readAll()));
+
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // The server goes with this process, even when it crashes.
+    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_server.start(tool, {QStringLiteral("serve"), store, QStringLiteral("--port"),
+                          QStringLiteral("0")});
+    static const QRegularExpression address(QStringLiteral("127\\.0\\.0\\.1:(\\d+)/items/"));
+    QByteArray out;
+    QDeadlineTimer deadline(10000);
+    if (!m_server.waitForStarted(10000))
+        return QStringLiteral("cannot run %1: %2").arg(tool, m_server.errorString());
+    while (!deadline.hasExpired() && m_server.state() == QProcess::Running) {
+        m_server.waitForReadyRead(100);
+        out += m_server.readAllStandardOutput();
+        const auto match = address.match(QString::fromUtf8(out));
+        if (match.hasMatch()) {
+            m_port = match.captured(1).toInt();
+            return {};
+        }
+    }
+    return QStringLiteral("the server did not start: %1").arg(QString::fromLocal8Bit(out));
+}
+
+QString ServedStore::ItemsBaseUrl(const QString& owner) const {
+    return QStringLiteral("http://127.0.0.1:%1/items/%2!").arg(m_port).arg(owner);
+}
+
+} // namespace bench

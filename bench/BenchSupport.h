@@ -1,0 +1,74 @@
+#pragma once
+
+// What the benchmarks share: timing, medians, the rows of the final table and a
+// served cloud store.
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QProcess>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace bench {
+
+// Milliseconds that work takes.
+template <typename Work>
+double TimeMs(Work&& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double Median(QList<double> values);
+
+// "12.34 ms"
+QString Ms(double milliseconds);
+
+// Writes one line to standard output at once (UTF-8).
+void Say(const QString& line);
+
+// Reports a failed set-up on standard error and ends the benchmark with status 1.
+[[noreturn]] void Fail(const QString& message);
+
+// What a figure is held against: an absolute time, or a ratio to its reference.
+struct Goal {
+    enum Kind { None, BelowMs, RatioAtMost };
+    Kind kind = None;
+    double value = 0;
+};
+
+// Prints a figure and appends it to the table that bench/run.sh shows at the
+// end (the file named by BENCH_ROWS): figure | ours | reference | ratio | goal.
+void ReportRow(const QString& figure, double oursMs, std::optional<double> referenceMs,
+               Goal goal = {});
+// The same for a figure in another unit ("MiB"); no goal.
+void ReportAmountRow(const QString& figure, double ours, std::optional<double> reference,
+                     const QString& unit);
+
+// Processes events until done() holds; false when timeoutMs passed first.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs);
+
+// A library source folder published with qinglan-cloud and served on a free
+// loopback port; the server stops when this is destroyed.
+class ServedStore final {
+public:
+    ServedStore() = default;
+    ~ServedStore();
+    ServedStore(const ServedStore&) = delete;
+    ServedStore& operator=(const ServedStore&) = delete;
+
+    // Publishes source into store and starts serving it. Returns an error
+    // description, empty on success.
+    QString Start(const QString& source, const QString& store);
+    // http://127.0.0.1:PORT/items/OWNER!
+    QString ItemsBaseUrl(const QString& owner) const;
+
+private:
+    QProcess m_server;
+    int m_port = 0;
+};
+
+} // namespace bench

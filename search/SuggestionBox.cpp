@@ -1,0 +1,114 @@
+#include "SuggestionBox.h"
+
+#include "GbkText.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace qinglan {
+
+namespace {
+
+constexpr int VisibleRows = 10;
+
+} // namespace
+
+SuggestionBox::SuggestionBox(QLineEdit* queryBox, QPushButton* queryButton, QWidget* listParent,
+                             QString indexPath, QObject* parent)
+    : QObject(parent), m_box(queryBox), m_button(queryButton), m_list(new QListWidget(listParent)),
+      m_indexPath(std::move(indexPath)) {
+    QFont font = m_box->font();
+    font.setPointSizeF(14);
+    m_list->setFont(font);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setStyleSheet(QStringLiteral("QListWidget{background:#FBF7EC;border:1px solid #A08C64;}"
+                                         "QListWidget::item:selected{background:#C9B48A;color:black;}"));
+    m_list->hide();
+
+    connect(m_box, &QLineEdit::textEdited, this, &SuggestionBox::Update);
+    connect(m_list, &QListWidget::itemClicked, this, &SuggestionBox::Choose);
+    m_box->installEventFilter(this);
+}
+
+const SuggestionIndex* SuggestionBox::Index() {
+    if (!m_index && QFileInfo::exists(m_indexPath)) {
+        if (const auto text = ReadGbkTextFile(m_indexPath))
+            m_index = SuggestionIndex::Build(*text);
+    }
+    return m_index ? &*m_index : nullptr;
+}
+
+void SuggestionBox::Update(const QString& typed) {
+    const SuggestionIndex* index = Index();
+    const QStringList names = index ? index->Match(typed) : QStringList();
+    if (names.isEmpty()) {
+        Close();
+        return;
+    }
+    m_list->clear();
+    m_list->addItems(names);
+    Place();
+    m_list->show();
+    m_list->raise();
+}
+
+void SuggestionBox::Place() {
+    const int rows = std::min(m_list->count(), VisibleRows);
+    const int rowHeight = m_list->sizeHintForRow(0) > 0 ? m_list->sizeHintForRow(0) : 24;
+    const int height = rows * rowHeight + 2 * m_list->frameWidth();
+    m_list->setGeometry(m_box->x(), m_box->y() - height, m_box->width(), height);
+}
+
+void SuggestionBox::Choose(QListWidgetItem* item) {
+    if (!item)
+        return;
+    m_box->setText(item->text());
+    Close();
+    m_button->click();
+}
+
+void SuggestionBox::Close() {
+    m_list->hide();
+    m_list->clear();
+}
+
+bool SuggestionBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_box)
+        return false;
+    if (event->type() == QEvent::FocusOut && m_list->isVisible() && !m_list->underMouse()) {
+        Close();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress || !m_list->isVisible())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int row = m_list->currentRow();
+    switch (key->key()) {
+    case Qt::Key_Down:
+        m_list->setCurrentRow(std::min(row + 1, m_list->count() - 1));
+        return true;
+    case Qt::Key_Up:
+        m_list->setCurrentRow(std::max(row - 1, 0));
+        return true;
+    case Qt::Key_Escape:
+        Close();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (QListWidgetItem* item = m_list->currentItem(); item && item->isSelected()) {
+            Choose(item);
+            return true;
+        }
+        Close();
+        return false; // the query box presses the button itself
+    default:
+        return false;
+    }
+}
+
+} // namespace qinglan

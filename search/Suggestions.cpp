@@ -1,0 +1,366 @@
+#include "Suggestions.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <opencc/opencc.h>
+#include <unicode/translit.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace qinglan {
+
+namespace {
+
+constexpr QStringView LineBreak = u"\r\n";
+constexpr QStringView Separator = u" - ";
+
+// Stands for a character that has no reading, so that no typed letters match
+// across it.
+constexpr char NoReading = '#';
+
+// Readings in medicinal names where ICU's default reading of a character is not
+// the one used. Words are for characters read differently elsewhere in the
+// materia medica; single characters are read so in every medicinal name.
+struct WordReading {
+    std::u16string_view word;
+    std::array<const char*, 3> syllables;
+};
+
+constexpr std::array<WordReading, 7> WordReadings{{
+    {u"厚朴", {"hou", "po"}},   // 朴: ICU pu
+    {u"重楼", {"chong", "lou"}}, // 重: ICU zhong
+    {u"薄荷", {"bo", "he"}},     // 薄: ICU bao
+    {u"阿胶", {"e", "jiao"}},    // 阿: ICU a, as in 阿魏
+    {u"黄柏", {"huang", "bo"}},  // 柏: ICU bai, as in 侧柏叶, 柏子仁
+    {u"桔梗", {"jie", "geng"}},  // 桔: ICU ju
+    {u"蛤蟆", {"ha", "ma"}},     // 蛤 reads ha here only, see below
+}};
+
+struct CharReading {
+    char16_t character;
+    const char* syllable;
+};
+
+constexpr std::array<CharReading, 5> CharReadings{{
+    {u'参', "shen"},  // ICU can: 人参, 党参, 丹参, 沙参
+    {u'术', "zhu"},   // ICU shu: 白术, 苍术, 莪术
+    {u'地', "di"},    // ICU de: 地黄, 地骨皮
+    {u'芎', "xiong"}, // ICU qiong: 川芎
+    {u'蛤', "ge"},    // ICU ha: 蛤蚧, 蛤壳, 文蛤
+}};
+
+struct Syllable {
+    std::string plain; // ü written u
+    std::string v;     // ü written v; empty when the same as plain
+};
+
+// ICU's per-character readings, remembered per character since names repeat
+// their characters.
+class Transliteration final {
+public:
+    Transliteration() {
+        UErrorCode status = U_ZERO_ERROR;
+        m_toLatin.reset(icu::Transliterator::createInstance(icu::UnicodeString(u"Han-Latin"),
+                                                            UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            m_toLatin.reset();
+        status = U_ZERO_ERROR;
+        m_toAscii.reset(icu::Transliterator::createInstance(icu::UnicodeString(u"Latin-ASCII"),
+                                                            UTRANS_FORWARD, status));
+        if (U_FAILURE(status))
+            m_toAscii.reset();
+    }
+
+    // Lower-case ASCII letters, or NoReading.
+    const Syllable& Read(char32_t character) {
+        const auto known = m_cache.constFind(character);
+        if (known != m_cache.cend())
+            return *known;
+        return *m_cache.insert(character, Transliterate(character));
+    }
+
+private:
+    // "Han-Latin; Latin-ASCII" in its two steps, so that ü can be seen before it
+    // becomes u.
+    Syllable Transliterate(char32_t character) const {
+        const Syllable none{std::string(1, NoReading), {}};
+        if (!m_toLatin || !m_toAscii)
+            return none;
+        icu::UnicodeString text{UChar32(character)};
+        m_toLatin->transliterate(text);
+        icu::UnicodeString withV = text;
+        for (const char16_t u : {u'ü', u'ǖ', u'ǘ', u'ǚ', u'ǜ'})
+            withV.findAndReplace(icu::UnicodeString(u), icu::UnicodeString(u'v'));
+        const bool hasU = withV != text;
+        m_toAscii->transliterate(text);
+        m_toAscii->transliterate(withV);
+        Syllable syllable{Letters(text), hasU ? Letters(withV) : std::string()};
+        if (syllable.plain.empty() || (hasU && syllable.v.empty()))
+            return none;
+        return syllable;
+    }
+
+    // The letters of ICU's answer in lower case; empty when it holds anything
+    // but ASCII letters and spaces (a character ICU cannot read comes back as it is).
+    static std::string Letters(const icu::UnicodeString& text) {
+        std::string letters;
+        for (int32_t i = 0; i < text.length(); ++i) {
+            const char16_t c = text.charAt(i);
+            if (c >= u'a' && c <= u'z')
+                letters += char(c);
+            else if (c >= u'A' && c <= u'Z')
+                letters += char(c - u'A' + u'a');
+            else if (c != u' ')
+                return {};
+        }
+        return letters;
+    }
+
+    std::unique_ptr<icu::Transliterator> m_toLatin;
+    std::unique_ptr<icu::Transliterator> m_toAscii;
+    QHash<char32_t, Syllable> m_cache;
+};
+
+std::vector<Syllable> Syllables(QStringView name, Transliteration& icu) {
+    std::vector<Syllable> syllables;
+    qsizetype i = 0;
+    while (i < name.size()) {
+        const QStringView rest = name.mid(i);
+        const auto word =
+            std::find_if(WordReadings.begin(), WordReadings.end(),
+                         [&](const auto& w) { return rest.startsWith(QStringView(w.word)); });
+        if (word != WordReadings.end()) {
+            for (qsizetype k = 0; k < qsizetype(word->word.size()); ++k)
+                syllables.push_back({word->syllables[size_t(k)], {}});
+            i += qsizetype(word->word.size());
+            continue;
+        }
+        const auto own = std::find_if(CharReadings.begin(), CharReadings.end(),
+                                      [&](const auto& c) { return name[i] == QChar(c.character); });
+        if (own != CharReadings.end()) {
+            syllables.push_back({own->syllable, {}});
+            ++i;
+            continue;
+        }
+
+        char32_t c = name[i].unicode();
+        qsizetype length = 1;
+        if (name[i].isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+            length = 2;
+        }
+        i += length;
+        if (c < 0x80) {
+            // Latin letters and digits stand for themselves; punctuation and
+            // spaces are passed over.
+            const char a = char(c);
+            if ((a >= 'a' && a <= 'z') || (a >= '0' && a <= '9'))
+                syllables.push_back({std::string(1, a), {}});
+            else if (a >= 'A' && a <= 'Z')
+                syllables.push_back({std::string(1, char(a - 'A' + 'a')), {}});
+        } else if (QChar::script(c) == QChar::Script_Han) {
+            syllables.push_back(icu.Read(c));
+        } else if (QChar::isLetterOrNumber(c)) {
+            syllables.push_back({std::string(1, NoReading), {}});
+        }
+    }
+    return syllables;
+}
+
+// The typed text as pinyin letters: lower case, without spaces and apostrophes,
+// ü as v. Empty when it holds anything else.
+std::string PinyinKey(QStringView text) {
+    std::string key;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u' ' || u == u'\'' || u == u'’')
+            continue;
+        if (u >= u'a' && u <= u'z')
+            key += char(u);
+        else if (u >= u'A' && u <= u'Z')
+            key += char(u - u'A' + u'a');
+        else if (u >= u'0' && u <= u'9')
+            key += char(u);
+        else if (u == u'ü' || u == u'Ü')
+            key += 'v';
+        else
+            return {};
+    }
+    return key;
+}
+
+// 0 equal, 1 prefix, 2 contained, 3 neither.
+template <typename Text>
+int Tier(Text haystack, Text needle) {
+    if (needle.empty() || needle.size() > haystack.size())
+        return 3;
+    if (haystack.size() == needle.size())
+        return haystack == needle ? 0 : 3;
+    if (haystack.substr(0, needle.size()) == needle)
+        return 1;
+    return haystack.find(needle) != Text::npos ? 2 : 3;
+}
+
+int Tier(QStringView haystack, QStringView needle) {
+    if (needle.isEmpty() || needle.size() > haystack.size())
+        return 3;
+    if (haystack.size() == needle.size())
+        return haystack == needle ? 0 : 3;
+    if (haystack.startsWith(needle))
+        return 1;
+    return haystack.contains(needle) ? 2 : 3;
+}
+
+} // namespace
+
+// OpenCC's phrase-aware traditional to simplified conversion.
+class SuggestionIndex::Converter final {
+public:
+    // Opened once per process, on first use.
+    static std::shared_ptr<const Converter> Shared() {
+        static const std::shared_ptr<const Converter> shared = Open();
+        return shared;
+    }
+
+    ~Converter() { opencc_close(m_handle); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // The text converted; the text itself when OpenCC fails on it.
+    QString Convert(const QString& text) const {
+        const QByteArray utf8 = text.toUtf8();
+        char* converted = opencc_convert_utf8(m_handle, utf8.constData(), size_t(utf8.size()));
+        if (converted == nullptr)
+            return text;
+        QString result = QString::fromUtf8(converted);
+        opencc_convert_utf8_free(converted);
+        return result;
+    }
+
+private:
+    explicit Converter(opencc_t handle) : m_handle(handle) {}
+
+    static std::shared_ptr<const Converter> Open() {
+        const opencc_t handle = opencc_open(OPENCC_DEFAULT_CONFIG_TRAD_TO_SIMP);
+        if (handle == reinterpret_cast<opencc_t>(-1) || handle == nullptr)
+            return nullptr;
+        return std::shared_ptr<const Converter>(new Converter(handle));
+    }
+
+    const opencc_t m_handle;
+};
+
+SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
+    SuggestionIndex index;
+    index.m_converter = Converter::Shared();
+    Transliteration icu;
+    QSet<QStringView> seen;
+
+    // Lines between the first and the last piece of the split.
+    qsizetype start = indexText.indexOf(LineBreak);
+    while (start >= 0) {
+        const qsizetype lineStart = start + LineBreak.size();
+        const qsizetype end = indexText.indexOf(LineBreak, lineStart);
+        if (end < 0)
+            break;
+        const QStringView line = indexText.mid(lineStart, end - lineStart);
+        start = end;
+
+        const qsizetype first = line.indexOf(Separator);
+        if (first < 0)
+            continue;
+        const QStringView rest = line.mid(first + Separator.size());
+        const qsizetype second = rest.indexOf(Separator);
+        const QStringView remote = second < 0 ? rest : rest.left(second);
+        if (remote.size() < 9)
+            continue;
+        const QStringView display = remote.mid(4).chopped(5);
+        if (display.isEmpty() || seen.contains(display))
+            continue;
+        seen.insert(display);
+
+        Name name;
+        name.display = display.toString();
+        name.folded = name.display.toCaseFolded();
+        bool hasV = false;
+        for (const Syllable& s : Syllables(display, icu)) {
+            name.pinyin += s.plain;
+            name.pinyinV += s.v.empty() ? s.plain : s.v;
+            name.initials += s.plain.front();
+            hasV = hasV || !s.v.empty();
+        }
+        if (!hasV)
+            name.pinyinV.clear();
+        index.m_names.push_back(std::move(name));
+    }
+    return index;
+}
+
+QString SuggestionIndex::Simplified(const QString& text) const {
+    if (!m_converter)
+        return {};
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return {};
+    const QString simplified = m_converter->Convert(text);
+    return simplified == text ? QString() : simplified;
+}
+
+QStringList SuggestionIndex::Match(const QString& typed, int limit) const {
+    const QString text = typed.trimmed();
+    limit = std::min(limit, NameCount());
+    if (text.isEmpty() || limit <= 0)
+        return {};
+
+    const QString folded = text.toCaseFolded();
+    const QString simplified = Simplified(text).toCaseFolded();
+    const std::string key = PinyinKey(text);
+    const std::string_view keyView = key;
+
+    // The first `limit` names of each rank (tier * 3 + kind), in index order.
+    constexpr int Ranks = 9;
+    std::vector<int> found(size_t(Ranks) * size_t(limit));
+    std::array<int, Ranks> counts{};
+    // Ranks at or beyond this one cannot make it into the answer any more.
+    int cutoff = Ranks;
+
+    for (int n = 0; n < NameCount(); ++n) {
+        const Name& name = m_names[size_t(n)];
+        int rank = 3 * Tier(QStringView(name.folded), QStringView(folded));
+        if (!simplified.isEmpty())
+            rank = std::min(rank, 3 * Tier(QStringView(name.folded), QStringView(simplified)));
+        if (!key.empty() && rank > 0) {
+            int pinyin = Tier(std::string_view(name.pinyin), keyView);
+            if (!name.pinyinV.empty())
+                pinyin = std::min(pinyin, Tier(std::string_view(name.pinyinV), keyView));
+            rank = std::min(rank, 3 * pinyin + 1);
+            rank = std::min(rank, 3 * Tier(std::string_view(name.initials), keyView) + 2);
+        }
+        if (rank >= cutoff)
+            continue;
+        if (counts[size_t(rank)] < limit)
+            found[size_t(rank) * size_t(limit) + size_t(counts[size_t(rank)]++)] = n;
+        // Once the ranks up to r fill the answer, a later name of rank r or worse
+        // would come after the last place.
+        int total = 0;
+        for (int r = 0; r < cutoff; ++r) {
+            total += counts[size_t(r)];
+            if (total >= limit) {
+                cutoff = r;
+                break;
+            }
+        }
+    }
+
+    QStringList names;
+    names.reserve(limit);
+    for (int r = 0; r < Ranks; ++r)
+        for (int k = 0; k < counts[size_t(r)] && names.size() < limit; ++k)
+            names << m_names[size_t(found[size_t(r) * size_t(limit) + size_t(k)])].display;
+    return names;
+}
+
+} // namespace qinglan

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qinglan {
+
+// The matching behind the suggestions shown under the query box while the user
+// types. Built once from the entry index text, it holds every display name once
+// (in index order, a repeated name where it first appears) with its readings:
+// full pinyin without tones ("gancao"), the initials of its syllables ("gc").
+// Readings come from ICU's Han-Latin transliteration per character, corrected by
+// a small table for characters whose reading in medicinal names differs from
+// ICU's default (参 reads shen, 术 zhu, 黄柏 huang bo, ...). A syllable with ü is
+// kept both as "v" and as "u" ("nvzhenzi", "nuzhenzi").
+//
+// The typed text, trimmed, is compared in three ways:
+//   characters - with the display name (Latin letters in any case), and, when it
+//                holds traditional characters, also in its simplified form
+//                (OpenCC t2s, phrase-aware: 當歸 finds 当归);
+//   pinyin     - letters and digits only, spaces and apostrophes removed, any
+//                case ("Gan Cao" is "gancao"), with the name's full pinyin;
+//   initials   - the same letters with the name's initials ("gc").
+// Each comparison is exact, a prefix or contained. The ranking is by that tier
+// first and by the kind of comparison second:
+//   1 characters exact, 2 pinyin exact, 3 initials exact,
+//   4 characters prefix, 5 pinyin prefix, 6 initials prefix,
+//   7 characters contained, 8 pinyin contained, 9 initials contained,
+// so that "gc" puts 甘草 (initials exact) before 通草 (whose "tongcao" merely
+// contains "gc"). A name counts once, at its best rank; names of the same rank
+// keep index order.
+class SuggestionIndex final {
+public:
+    // indexText: CR LF, then "<resource number> - <remote name>" CR LF per entry.
+    // Lines without " - " or whose remote name is shorter than 9 characters are
+    // skipped, as is the first and the last piece of the split at CR LF.
+    static SuggestionIndex Build(QStringView indexText);
+
+    // Up to limit display names, best first; none for blank typed text.
+    QStringList Match(const QString& typed, int limit = 20) const;
+
+    // How many distinct display names the index holds.
+    int NameCount() const { return int(m_names.size()); }
+
+private:
+    struct Name {
+        QString display;
+        QString folded;      // case-folded, for the character comparison
+        std::string pinyin;  // "nuzhenzi"; '#' for a character without a reading
+        std::string pinyinV; // "nvzhenzi" when the name has a ü, otherwise empty
+        std::string initials;
+    };
+    class Converter;
+
+    // The typed text in simplified characters, or empty when it has none to change.
+    QString Simplified(const QString& text) const;
+
+    std::vector<Name> m_names;
+    // Shared by every index of the process; null when OpenCC cannot be opened,
+    // and then typed text is used as it is.
+    std::shared_ptr<const Converter> m_converter;
+};
+
+} // namespace qinglan
