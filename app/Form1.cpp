@@ -129,7 +129,7 @@ bool Form1::Open() {
 
 bool Form1::Load() {
     RouteNewWindowsOf(WebBrowser1, windowIcon());
-    DataPath = DataPathFor(m_env.appDir);
+    DataPath = m_env.DataPath();
     ItemsBaseUrl = m_config.itemsBaseUrl;
 
     QString error = EnsureDataFolder(DataPath);

@@ -16,6 +16,8 @@ namespace qinglan {
 QString EnsureDataFolder(const QString& dataPath) {
     if (QFileInfo(dataPath).isDir())
         return {};
+    // Beside the executable the parent exists; in the user's data folder it may not yet.
+    QDir().mkpath(QFileInfo(dataPath).absolutePath());
     if (::mkdir(QFile::encodeName(dataPath).constData(), 0777) == 0)
         return {};
     return QStringLiteral("无法创建数据文件夹“%1”：%2")

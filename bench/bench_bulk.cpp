@@ -60,7 +60,7 @@ QList<qinglan::RemoteItem> PrepareApp(const QString& base, const QString& appDir
     if (!listing)
         bench::Fail(QStringLiteral("cannot read the data folder listing"));
     const QList<qinglan::RemoteItem> items = qinglan::ListItems(*listing);
-    const QString data = qinglan::DataPathFor(appDir);
+    const QString data = qinglan::Environment{appDir, {}}.DataPath();
     QDir().mkpath(data);
     if (!qinglan::WriteEntryIndex(data, qinglan::EntryIndexText(items)).isEmpty())
         bench::Fail(QStringLiteral("cannot write the index"));
@@ -198,7 +198,7 @@ int main(int argc, char* argv[]) {
         firstMs = TimePass(program);
         secondMs = TimePass(program);
     }
-    const QString data = qinglan::DataPathFor(appDir);
+    const QString data = qinglan::Environment{appDir, {}}.DataPath();
     const int files = int(QDir(data).entryList(QDir::Files).size()) - 1; // less ML
     const int differing = CompareFolders(data, work + QStringLiteral("/curl"));
     bench::Say(QStringLiteral("pass wrote %1 entry files; %2 differ from curl's").arg(files).arg(differing));

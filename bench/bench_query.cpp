@@ -213,7 +213,7 @@ int main(int argc, char* argv[]) {
     const QString base = QString::fromLocal8Bit(argv[1]);
     const QString work = QString::fromLocal8Bit(argv[2]);
     const qinglan::Environment env{work + QStringLiteral("/app"), work + QStringLiteral("/temp")};
-    const Paths paths{base, qinglan::DataPathFor(env.appDir), env.ResultPagePath()};
+    const Paths paths{base, env.DataPath(), env.ResultPagePath()};
     if (!QDir().mkpath(paths.dataPath) || !QDir().mkpath(env.tempDir))
         bench::Fail(QStringLiteral("cannot create the folders in %1").arg(work));
     QFile::remove(env.TilePath());

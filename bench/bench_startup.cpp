@@ -165,7 +165,7 @@ int main(int argc, char* argv[]) {
     const QDir work(args[1]);
     const qinglan::Environment env{work.filePath(QStringLiteral("app")),
                                    work.filePath(QStringLiteral("temp"))};
-    const QString dataPath = qinglan::DataPathFor(env.appDir);
+    const QString dataPath = env.DataPath();
     if (!QDir().mkpath(dataPath) || !QDir().mkpath(env.tempDir))
         bench::Fail(QStringLiteral("cannot create the folders in %1").arg(work.path()));
 

@@ -48,7 +48,7 @@ void UpdateCheck::Run() const {
         return;
 
     const QString name = ExecutableName(version.latest);
-    const QString savePath = environment.appDir + u'/' + name;
+    const QString savePath = environment.UpdateDir() + u'/' + name;
     if (!QFileInfo::exists(savePath)) {
         const QString content =
             DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId, name, savePath);

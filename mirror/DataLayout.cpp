@@ -2,8 +2,6 @@
 
 namespace qinglan {
 
-QString DataPathFor(const QString& appDir) { return appDir + QStringLiteral("/Data"); }
-
 QString IndexPath(const QString& dataPath) { return dataPath + QStringLiteral("/ML"); }
 
 std::optional<QString> EntryFileName(const QString& listedName) {

@@ -6,9 +6,9 @@
 
 namespace qinglan {
 
-// The local data folder: the entry index ML and one file per entry.
+// The local data folder (where it lies: Environment::DataPath) holds the entry
+// index ML and one file per entry.
 // This is the one place that knows how that folder is laid out.
-QString DataPathFor(const QString& appDir);
 QString IndexPath(const QString& dataPath);
 
 // The name under which an entry is stored: the listed name without its first

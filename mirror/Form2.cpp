@@ -44,7 +44,7 @@ Form2::Form2(Config config, Environment environment, QWidget* mainWindow,
     setWindowTitle(QStringLiteral("请稍等"));
     setWindowIcon(QIcon(resources::Icon()));
     setFixedSize(Px(8790), Px(3570));
-    DataPath = DataPathFor(m_env.appDir);
+    DataPath = m_env.DataPath();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
@@ -114,7 +114,7 @@ void Form2::BuildEntryIndex() {
 }
 
 void Form2::ShowDownloadControls() {
-    DataPath = DataPathFor(m_env.appDir);
+    DataPath = m_env.DataPath();
     ShowCentred();
     for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
                              static_cast<QWidget*>(Label3), static_cast<QWidget*>(Command1)})
@@ -124,7 +124,7 @@ void Form2::ShowDownloadControls() {
 
 void Form2::RunBulkDownload() {
     Timer2->stop();
-    DataPath = DataPathFor(m_env.appDir);
+    DataPath = m_env.DataPath();
 
     const QString listing = FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
     if (listing.isEmpty()) {

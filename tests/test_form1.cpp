@@ -80,6 +80,29 @@ private slots:
         QCOMPARE(rows.at(7), QStringLiteral("<p align=\"right\">2012-12-10</p>"));
     }
 
+    void dataFolderOfAnInstalledProgram() {
+        // Beside a writable executable: everything stays there.
+        Environment portable = Environment::For(QStringLiteral("/opt/q"), QStringLiteral("/t"), true,
+                                                QStringLiteral("/home/u/.local/share"), QStringLiteral("/home/u/Downloads"));
+        QCOMPARE(portable.DataPath(), QStringLiteral("/opt/q/Data"));
+        QCOMPARE(portable.UpdateDir(), QStringLiteral("/opt/q"));
+        // Not writable: the user's data folder and download folder.
+        Environment installed = Environment::For(QStringLiteral("/usr/bin"), QStringLiteral("/t"), false,
+                                                 QStringLiteral("/home/u/.local/share"), QStringLiteral("/home/u/Downloads"));
+        QCOMPARE(installed.DataPath(), QStringLiteral("/home/u/.local/share/Qinglan/Data"));
+        QCOMPARE(installed.UpdateDir(), QStringLiteral("/home/u/Downloads"));
+
+        Sandbox box;
+        QTemporaryDir home;
+        Environment env = Environment::For(box.app.path(), box.temp.path(), false, home.filePath(QStringLiteral("share")),
+                                           home.filePath(QStringLiteral("Downloads")));
+        Form1 form(OfflineConfig(), env);
+        QVERIFY(form.Open());
+        QCOMPARE(form.DataPath, home.filePath(QStringLiteral("share/Qinglan/Data")));
+        QVERIFY(QFileInfo(form.DataPath).isDir());
+        QVERIFY(!QFileInfo::exists(box.app.filePath(QStringLiteral("Data"))));
+    }
+
     void existingTileIsKept() {
         Sandbox box;
         const QString tile = box.temp.filePath(QStringLiteral("QNLNBJ1.JPG"));

@@ -287,6 +287,32 @@ private slots:
         }
     }
 
+    void anInstalledProgramSavesTheUpdateToTheDownloadFolder() {
+        QVERIFY(Serve("最新版本：2.0.0.9\r\n更新内容：修正"));
+        QTemporaryDir app, temp, home;
+        Config config = Config::Compiled();
+        config.itemsBaseUrl = m_cloud.ItemsBaseUrl();
+        config.homeFolderId = 13;
+        config.updateFolderId = 17;
+        const QString downloads = home.filePath(QStringLiteral("Downloads"));
+        QVERIFY(QDir().mkpath(downloads));
+        Form1 form(config, Environment::For(app.path(), temp.path(), false, home.filePath(QStringLiteral("share")),
+                                            downloads));
+        int terminated = 0;
+        form.TerminateProgram = [&] { ++terminated; };
+        form.Timer1->setInterval(3600000);
+        QVERIFY(form.Open());
+        MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+        form.更新->trigger();
+        const QString saved = downloads + u'/' + ExecutableName(QStringLiteral("2.0.0.9"));
+        QCOMPARE(answerer.seen().size(), 2);
+        QVERIFY(answerer.seen()[1].text.contains(QStringLiteral("最新版被保存至") + saved));
+        QCOMPARE(ReadAll(saved), Executable);
+        QCOMPARE(QDir(app.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(terminated, 1);
+        QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
+    }
+
     void sameOlderShortAndUnusableVersions() {
         struct Case { QByteArray file; QString expectedBox; };
         const QList<Case> cases = {
