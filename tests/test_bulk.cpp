@@ -34,6 +34,8 @@ public:
     QString Base() const { return m_server.Url(QStringLiteral("/items/O!")); }
     void SetFailing(QSet<int> numbers) { QMutexLocker lock(&m_mutex); m_failing = std::move(numbers); }
     void SetListingBroken(bool broken) { QMutexLocker lock(&m_mutex); m_listingBroken = broken; }
+    // After this many entries the server dies in the middle of every response.
+    void SetDyingAfter(int entries) { QMutexLocker lock(&m_mutex); m_dyingAfter = entries; }
     int Requests(const QString& path) const { QMutexLocker lock(&m_mutex); return m_counts.value(path); }
 
 private:
@@ -55,6 +57,9 @@ private:
             if (path == QStringLiteral("/items/O!%1").arg(e.number)) {
                 if (m_failing.contains(e.number))
                     return {RawHttpServer::Response("500 Internal Server Error", "fail")};
+                if (m_dyingAfter >= 0 && m_served++ >= m_dyingAfter)
+                    return {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(e.bytes.size()) +
+                            "\r\n\r\n" + e.bytes.left(e.bytes.size() / 2).toStdString()};
                 return {RawHttpServer::Response("200 OK", e.bytes.toStdString())};
             }
         }
@@ -65,6 +70,8 @@ private:
     mutable QMutex m_mutex;
     QSet<int> m_failing;
     bool m_listingBroken = false;
+    int m_dyingAfter = -1;
+    int m_served = 0;
     QMap<QString, int> m_counts;
     RawHttpServer m_server;
 };
@@ -173,6 +180,31 @@ private slots:
         QCOMPARE(ReadAll(run.Data(QStringLiteral("当归.html"))), Entries()[5].bytes);
         QCOMPARE(cloud.Requests(QStringLiteral("/items/O!11")), 1);
         QCOMPARE(answerer.seen().size(), 2);
+    }
+
+    void aServerDyingInThePassLosesNothing() {
+        QList<Cloud::Entry> entries;
+        for (int i = 0; i < 20; ++i)
+            entries.append({200 + i, QStringLiteral("%1条目%2.html").arg(i, 4, 10, QLatin1Char('0')).arg(i),
+                            QByteArray(3000 + i, char('a' + i))});
+        Cloud cloud(entries);
+        cloud.SetDyingAfter(8);
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Pass());
+        for (int i = 0; i < 20; ++i) {
+            const QString file = run.Data(QStringLiteral("条目%1.html").arg(i));
+            if (i < 8)
+                QCOMPARE(ReadAll(file), entries[i].bytes); // whole
+            else
+                QVERIFY2(!QFileInfo::exists(file), qPrintable(file)); // missing, not partial
+        }
+        cloud.SetDyingAfter(-1);
+        QVERIFY(run.Pass());
+        for (int i = 0; i < 20; ++i)
+            QCOMPARE(ReadAll(run.Data(QStringLiteral("条目%1.html").arg(i))), entries[i].bytes);
+        QCOMPARE(cloud.Requests(QStringLiteral("/items/O!200")), 1);
     }
 
     void aFailedListingBringsTheMainWindowBack() {
