@@ -79,6 +79,7 @@ run bench_download "$work/bench_download"
 run bench_query "$base" "$work/bench_query"
 run bench_startup "$base" "$work/bench_startup"
 run bench_bulk "$base" "$work/bench_bulk"
+run bench_soak "$base" "$work/store" "$work/bench_soak"
 run bench_suggest
 
 echo

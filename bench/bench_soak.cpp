@@ -1,0 +1,152 @@
+// Soak: 1,000 queries in a row and 20 bulk passes in one process of the program
+// (one pass against a server that fails some downloads). Reports the resident
+// memory after the first 100 queries and at the end, and checks that every entry
+// file on disk is byte for byte the one the server holds.
+//
+// Usage: bench_soak ITEMS_BASE_URL STORE WORKDIR
+#include "BenchSupport.h"
+#include "Config.h"
+#include "DataLayout.h"
+#include "EntryIndex.h"
+#include "Environment.h"
+#include "Form1.h"
+#include "Form2.h"
+#include "Http.h"
+#include "HtmlView.h"
+#include "Listing.h"
+#include "Program.h"
+#include "QueryRunner.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int Queries = 1000;
+constexpr int Passes = 20;
+constexpr int FailedInFirstPass = 100;
+constexpr int TimeoutMs = 600000;
+
+double RssMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: bench_soak ITEMS_BASE_URL STORE WORKDIR\n");
+        return 2;
+    }
+    const QString base = args[0];
+    const QString items = args[1] + QStringLiteral("/items/");
+    const qinglan::Environment env{args[2] + QStringLiteral("/app"), args[2] + QStringLiteral("/temp")};
+    QDir().mkpath(env.tempDir);
+    QDir().mkpath(env.DataPath());
+
+    const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
+    if (!listing)
+        bench::Fail(QStringLiteral("cannot read the data folder listing"));
+    const QList<qinglan::RemoteItem> entries = qinglan::ListItems(*listing);
+    if (!qinglan::WriteEntryIndex(env.DataPath(), qinglan::EntryIndexText(entries)).isEmpty())
+        bench::Fail(QStringLiteral("cannot write the index"));
+
+    qinglan::Config config = qinglan::Config::Compiled();
+    config.itemsBaseUrl = base;
+    qinglan::Program program(config, env);
+    program.Splash().Timer1->setInterval(0);
+    program.Splash().Timer2->setInterval(0);
+    program.Start();
+    qinglan::Form1& main = program.MainWindow();
+    if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+        bench::Fail(QStringLiteral("the program did not start"));
+    main.Timer1->stop();
+
+    // Queries: exact names (their entries are fetched and cached), partial names
+    // and the contents, each page loaded by the view before the next.
+    bool loaded = false;
+    QObject::connect(main.WebBrowser1, &qinglan::HtmlView::DocumentComplete, [&] { loaded = true; });
+    double after100 = 0;
+    const double queriesMs = bench::TimeMs([&] {
+        for (int i = 0; i < Queries; ++i) {
+            const QString name = entries[(i * 37) % entries.size()].RelationshipName.mid(4).chopped(5);
+            const QString text = i % 10 == 9 ? QStringLiteral(".") : i % 3 == 2 ? name.left(1) : name;
+            loaded = false;
+            main.Text1->setText(text);
+            main.Command1->click();
+            if (!bench::WaitFor([&] { return loaded; }, TimeoutMs))
+                bench::Fail(QStringLiteral("a result page did not load"));
+            if (i + 1 == 100)
+                after100 = RssMiB();
+        }
+    });
+    const double afterQueries = RssMiB();
+
+    // Bulk passes; the first against a server that fails some downloads.
+    QStringList hidden;
+    for (int i = 0; i < FailedInFirstPass; ++i) {
+        const QString item = items + QStringLiteral("7F3A9C20D41E6B85!") + entries[i * 13].ResourceID;
+        if (QFile::rename(item, item + QStringLiteral(".away")))
+            hidden << item;
+    }
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->accept();
+    });
+    answer.start(5);
+    const double passesMs = bench::TimeMs([&] {
+        for (int pass = 0; pass < Passes; ++pass) {
+            main.下载->trigger();
+            if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+                bench::Fail(QStringLiteral("a bulk pass did not end"));
+            if (pass == 0)
+                for (const QString& item : hidden)
+                    QFile::rename(item + QStringLiteral(".away"), item);
+        }
+    });
+    const double atEnd = RssMiB();
+
+    int files = 0;
+    int differing = 0;
+    for (const qinglan::RemoteItem& entry : entries) {
+        const auto path = qinglan::EntryFilePath(env.DataPath(), entry.RelationshipName);
+        if (!path)
+            continue;
+        ++files;
+        if (Bytes(*path) != Bytes(items + QStringLiteral("7F3A9C20D41E6B85!") + entry.ResourceID))
+            ++differing;
+    }
+    bench::Say(QStringLiteral("%1 queries in %2; %3 bulk passes in %4").arg(Queries).arg(bench::Ms(queriesMs))
+                   .arg(Passes).arg(bench::Ms(passesMs)));
+    bench::Say(QStringLiteral("resident memory: %1 MiB after 100 queries, %2 MiB after %3, %4 MiB at the end (%5 %)")
+                   .arg(after100, 0, 'f', 1).arg(afterQueries, 0, 'f', 1).arg(Queries).arg(atEnd, 0, 'f', 1)
+                   .arg((atEnd / after100 - 1) * 100, 0, 'f', 1));
+    bench::Say(QStringLiteral("entry files checked: %1, differing from the server: %2").arg(files).arg(differing));
+    bench::ReportAmountRow(QStringLiteral("soak: resident memory at end (vs after 100 queries)"), atEnd, after100,
+                           QStringLiteral("MiB"));
+    if (differing != 0)
+        bench::Fail(QStringLiteral("entry files differ from the server's"));
+    return 0;
+}
