@@ -7,9 +7,9 @@ CLOUD_PORT ?= 8936
 PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins \
 	libcurl4-openssl-dev libcpp-httplib-dev libicu-dev libopencc-dev \
-	fonts-noto-cjk xvfb xauth x11-utils nginx-light
+	qt6-translations-l10n fonts-noto-cjk xvfb xauth x11-utils nginx-light clang libclang-rt-14-dev
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench run clean package fuzz
 
 all: build
 
@@ -37,8 +37,14 @@ test: build
 bench: build
 	bench/run.sh $(BUILD)
 
+fuzz: deps
+	fuzz/run.sh
+
 run: build
 	@tools/run-local.sh $(BUILD) $(CLOUD_PORT)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

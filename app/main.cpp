@@ -3,6 +3,9 @@
 #include "Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -11,6 +14,12 @@ int main(int argc, char* argv[]) {
     // Windows come and go (the splash, the download window); only closing the
     // main window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The program speaks Simplified Chinese: Qt's own texts too (是/否 in boxes).
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     qinglan::Program program(qinglan::Config::Compiled(), qinglan::Environment::FromProcess());
     QObject::connect(&program, &qinglan::Program::StartFailed, &app,
