@@ -81,6 +81,17 @@ void ReportAmountRow(const QString& figure, double ours, std::optional<double> r
                Ratio(ours, reference), QStringLiteral("-")});
 }
 
+double ProcessMemoryMiB(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {

@@ -48,6 +48,9 @@ void ReportRow(const QString& figure, double oursMs, std::optional<double> refer
 void ReportAmountRow(const QString& figure, double ours, std::optional<double> reference,
                      const QString& unit);
 
+// A figure of /proc/self/status in MiB ("VmRSS", "VmHWM"); -1 when unknown.
+double ProcessMemoryMiB(const char* key);
+
 // Processes events until done() holds; false when timeoutMs passed first.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 

@@ -2,6 +2,8 @@
 // and benchmarks: unique names from common herb characters, entry texts of 2 to
 // 8 KB with the usual sections, and the same folders as the sample library.
 // Usage: qinglan-synth-library OUT [N]
+#include "SynthNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,10 +14,6 @@
 
 namespace {
 
-const QString NameChars = QStringLiteral(
-    "人参黄芪甘草当归川芎白芍赤地茯苓术柴胡桂枝麻金银花连翘板蓝根菊薄荷防风荆芥葛知母石膏"
-    "栀子枸杞山药五味附干姜半夏陈皮厚朴枳实木香砂仁楂麦冬天百合阿胶何首乌杜仲牛膝红桃益"
-    "三七贝桔梗酸枣麻紫苏丁沉檀乳没芦苇竹茹蒲公英车前泽泻猪茵艾叶槐侧柏藕节茜仙鹤");
 const QString TextChars = QStringLiteral(
     "性味甘苦辛咸酸寒热温凉平归心肝脾肺肾经功能主治补气养血清热解毒祛风除湿活血化瘀止痛"
     "用法用量煎服外用适量宜忌孕妇慎用形态多年生草本植物根茎叶花果实种子采收加工炮制切片");
@@ -25,13 +23,6 @@ const QStringList Sections = {
     QStringLiteral("宜忌"),   QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
     QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
     QStringLiteral("名家论述")};
-
-// Four characters before every name: 0001..9999, then base-36 beyond.
-QString Prefix(int number) {
-    if (number <= 9999)
-        return QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
-    return QString::number(number, 36).rightJustified(4, u'0').right(4).toUpper();
-}
 
 QString EntryText(const QString& name, QRandomGenerator& rng) {
     const int target = 2048 + int(rng.bounded(6144)); // 2 to 8 KB of UTF-8
@@ -74,25 +65,10 @@ int main(int argc, char* argv[]) {
                                 "folder notice 1006\nfolder update 1007\n";
     bool ok = Write(out + QStringLiteral("/cloud.manifest"), manifest);
 
-    // Names of two to four characters, unique; one in 120 contains "参", so that
-    // the query "参" finds about fifty entries in 6022.
     QSet<QString> used;
     for (int i = 1; ok && i <= count; ++i) {
-        QString name;
-        do {
-            name.clear();
-            const int length = 2 + int(rng.bounded(3));
-            for (int k = 0; k < length; ++k) {
-                QChar c = NameChars.at(int(rng.bounded(NameChars.size())));
-                while (c == u'参')
-                    c = NameChars.at(int(rng.bounded(NameChars.size())));
-                name += c;
-            }
-            if (i % 120 == 0)
-                name[int(rng.bounded(name.size()))] = u'参';
-        } while (used.contains(name));
-        used.insert(name);
-        ok = Write(out + QStringLiteral("/data/") + Prefix(i) + name + QStringLiteral(".html"),
+        const QString name = bench::NextSynthName(rng, i, used);
+        ok = Write(out + QStringLiteral("/data/") + bench::SynthPrefix(i) + name + QStringLiteral(".html"),
                    EntryText(name, rng).toUtf8());
     }
     ok = ok && Write(out + QStringLiteral("/home/主页.html"),

@@ -43,17 +43,6 @@ qinglan::Config ConfigFor(const QString& base) {
     return config;
 }
 
-// Peak resident set of this process, in MiB.
-double PeakRssMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 // A folder for the program with the index of the served data folder in it.
 QList<qinglan::RemoteItem> PrepareApp(const QString& base, const QString& appDir) {
     const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
@@ -142,7 +131,7 @@ int RunProgramMemory(const QStringList& args) {
     program.MainWindow().目_录->trigger();
     if (!bench::WaitFor([&] { return loaded; }, TimeoutMs))
         return 1;
-    std::printf("%.1f\n", PeakRssMiB());
+    std::printf("%.1f\n", bench::ProcessMemoryMiB("VmHWM"));
     return 0;
 }
 
@@ -159,7 +148,7 @@ int RunBareMemory(const QStringList& args) {
     view.setUrl(QUrl::fromLocalFile(args[1]));
     if (!bench::WaitFor([&] { return loaded; }, TimeoutMs))
         return 1;
-    std::printf("%.1f\n", PeakRssMiB());
+    std::printf("%.1f\n", bench::ProcessMemoryMiB("VmHWM"));
     return 0;
 }
 

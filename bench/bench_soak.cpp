@@ -33,16 +33,6 @@ constexpr int Passes = 20;
 constexpr int FailedInFirstPass = 100;
 constexpr int TimeoutMs = 600000;
 
-double RssMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 QByteArray Bytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -98,10 +88,10 @@ int main(int argc, char* argv[]) {
             if (!bench::WaitFor([&] { return loaded; }, TimeoutMs))
                 bench::Fail(QStringLiteral("a result page did not load"));
             if (i + 1 == 100)
-                after100 = RssMiB();
+                after100 = bench::ProcessMemoryMiB("VmRSS");
         }
     });
-    const double afterQueries = RssMiB();
+    const double afterQueries = bench::ProcessMemoryMiB("VmRSS");
 
     // Bulk passes; the first against a server that fails some downloads.
     QStringList hidden;
@@ -126,7 +116,7 @@ int main(int argc, char* argv[]) {
                     QFile::rename(item + QStringLiteral(".away"), item);
         }
     });
-    const double atEnd = RssMiB();
+    const double atEnd = bench::ProcessMemoryMiB("VmRSS");
 
     int files = 0;
     int differing = 0;

@@ -4,6 +4,7 @@
 // Usage: bench_suggest
 #include "BenchSupport.h"
 #include "Suggestions.h"
+#include "SynthNames.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -19,18 +20,6 @@ constexpr int Entries = 6022;
 constexpr int BuildRuns = 5;
 constexpr int MatchRuns = 201;
 
-// The characters of the synthetic library's names (bench/SynthLibrary.cpp).
-const QString NameChars = QStringLiteral(
-    "人参黄芪甘草当归川芎白芍赤地茯苓术柴胡桂枝麻金银花连翘板蓝根菊薄荷防风荆芥葛知母石膏"
-    "栀子枸杞山药五味附干姜半夏陈皮厚朴枳实木香砂仁楂麦冬天百合阿胶何首乌杜仲牛膝红桃益"
-    "三七贝桔梗酸枣麻紫苏丁沉檀乳没芦苇竹茹蒲公英车前泽泻猪茵艾叶槐侧柏藕节茜仙鹤");
-
-QString Prefix(int number) {
-    if (number <= 9999)
-        return QStringLiteral("%1").arg(number, 4, 10, QLatin1Char('0'));
-    return QString::number(number, 36).rightJustified(4, u'0').right(4).toUpper();
-}
-
 // Real names the keystrokes are after, placed last in the index so that every
 // name before them is examined.
 const QStringList RealNames{QStringLiteral("人参"),   QStringLiteral("红参"),   QStringLiteral("人参叶"),
@@ -38,7 +27,7 @@ const QStringList RealNames{QStringLiteral("人参"),   QStringLiteral("红参")
                             QStringLiteral("甘草"),   QStringLiteral("炙甘草"), QStringLiteral("干姜")};
 
 QString Line(int number, const QString& name) {
-    return QString::number(100000 + number) + QStringLiteral(" - ") + Prefix(number) + name +
+    return QString::number(100000 + number) + QStringLiteral(" - ") + bench::SynthPrefix(number) + name +
            QStringLiteral(".html\r\n");
 }
 
@@ -50,21 +39,7 @@ QString SyntheticIndex(int count) {
     QString text = QStringLiteral("\r\n");
     const int synthetic = count - int(RealNames.size());
     for (int i = 1; i <= synthetic; ++i) {
-        QString name;
-        do {
-            name.clear();
-            const int length = 2 + int(rng.bounded(3));
-            for (int k = 0; k < length; ++k) {
-                QChar c = NameChars.at(int(rng.bounded(NameChars.size())));
-                while (c == u'参')
-                    c = NameChars.at(int(rng.bounded(NameChars.size())));
-                name += c;
-            }
-            if (i % 120 == 0)
-                name[int(rng.bounded(name.size()))] = u'参';
-        } while (used.contains(name));
-        used.insert(name);
-        text += Line(i, name);
+        text += Line(i, bench::NextSynthName(rng, i, used));
     }
     for (int k = 0; k < RealNames.size(); ++k)
         text += Line(synthetic + 1 + k, RealNames[k]);
