@@ -114,14 +114,7 @@ bool Form1::Open() {
             return false;
         m_loaded = true;
     }
-    const bool first = !isVisible() && !m_shownOnce;
     show();
-    if (first) {
-        // The menu bar's final height is known once shown; give the client area,
-        // below it, its design size.
-        m_shownOnce = true;
-        resize(size() + (m_client->sizeHint() - m_client->size()));
-    }
     raise();
     activateWindow();
     return true;

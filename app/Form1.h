@@ -96,7 +96,6 @@ private:
     const Environment m_env;
     ClientArea* m_client = nullptr;
     bool m_loaded = false;
-    bool m_shownOnce = false;
     bool m_homeFromCloud = false;
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
