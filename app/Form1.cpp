@@ -1,30 +1,26 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
-#include "ClientArea.h"
-#include "DataLayout.h"
-#include "FindBar.h"
-#include "FollowUp.h"
-#include "Form2.h"
-#include "Form4.h"
-#include "InfoWindow.h"
-#include "HomePage.h"
-#include "HtmlView.h"
-#include "MessageBoxes.h"
-#include "NamedFile.h"
-#include "Pages.h"
-#include "ProgramEnd.h"
-#include "QueryRunner.h"
-#include "Resources.h"
-#include "Startup.h"
-#include "SuggestionBox.h"
-#include "Twips.h"
-#include "UpdateCheck.h"
-#include "Versions.h"
+#include "app/HomePage.h"
+#include "app/Startup.h"
+#include "browser/Form4.h"
+#include "cloud/NamedFile.h"
+#include "entries/DataLayout.h"
+#include "info/InfoWindow.h"
+#include "info/UpdateCheck.h"
+#include "info/Versions.h"
+#include "resources/Resources.h"
+#include "search/FindBar.h"
+#include "search/FollowUp.h"
+#include "search/QueryRunner.h"
+#include "search/SuggestionBox.h"
+#include "shell/ClientArea.h"
+#include "shell/HtmlView.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Pages.h"
+#include "shell/Twips.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -44,41 +40,46 @@ QFont QueryFont() {
     return font;
 }
 
+QTimer* OneShotTimer(int intervalMs, QObject* parent) {
+    auto* timer = new QTimer(parent);
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
 } // namespace
 
-Form1::Form1(Config config, Environment environment, QWidget* parent)
-    : QMainWindow(parent), m_config(std::move(config)), m_env(std::move(environment)) {
+Form1::Form1(Config config, Environment environment, QWebEngineProfile* profile, QWidget* parent)
+    : QMainWindow(parent), m_client(new ClientArea(QSize(Px(9225), Px(8715)), this)),
+      WebBrowser1(new HtmlView(profile, m_client)),
+      Text1(new QLineEdit(QStringLiteral("请输入中药名"), m_client)),
+      Command1(new QPushButton(QStringLiteral("查 询"), m_client)),
+      Timer1(OneShotTimer(3000, this)), Timer2(OneShotTimer(10000, this)),
+      目_录(menuBar()->addAction(QStringLiteral("目录"))),
+      查找(menuBar()->addAction(QStringLiteral("查找"))),
+      帮助(menuBar()->addAction(QStringLiteral("帮助"))),
+      关于(menuBar()->addAction(QStringLiteral("关于"))),
+      更新(menuBar()->addAction(QStringLiteral("更新"))),
+      下载(menuBar()->addAction(QStringLiteral("下载"))), 公告(menuBar()->addAction(QString())),
+      m_config(std::move(config)), m_env(std::move(environment)), m_profile(profile) {
     setWindowTitle(QStringLiteral("Qinglan ") + QString::fromUtf16(ProgramVersion));
     setWindowIcon(QIcon(resources::Icon()));
-
-    目_录 = menuBar()->addAction(QStringLiteral("目录"));
-    查找 = menuBar()->addAction(QStringLiteral("查找"));
     查找->setShortcut(QKeySequence::Find);
-    帮助 = menuBar()->addAction(QStringLiteral("帮助"));
-    关于 = menuBar()->addAction(QStringLiteral("关于"));
-    更新 = menuBar()->addAction(QStringLiteral("更新"));
-    下载 = menuBar()->addAction(QStringLiteral("下载"));
-    公告 = menuBar()->addAction(QString());
     公告->setEnabled(false);
 
-    m_client = new ClientArea(QSize(Px(9225), Px(8715)), this);
     setCentralWidget(m_client);
     connect(m_client, &ClientArea::Resized, this, &Form1::LayOut);
-
-    WebBrowser1 = new HtmlView(m_client);
     WebBrowser1->move(0, 0);
 
-    Text1 = new QLineEdit(QStringLiteral("请输入中药名"), m_client);
     Text1->setFont(QueryFont());
     Text1->setGeometry(Px(0), Px(8040), Px(6015), Px(645));
-
-    Command1 = new QPushButton(QStringLiteral("查 询"), m_client);
     Command1->setFont(QueryFont());
     Command1->setGeometry(Px(6000), Px(8040), Px(3255), Px(645));
     // The button overlaps the box by one pixel; keep the button on top.
     Command1->raise();
-
-    // Enter in the query box presses the query button, as a default button would.
+    // The window's default button: Enter on the button presses it. In the query
+    // box Enter presses it too; a main window has no default-button handling of
+    // its own, so the box does it, and nothing else does, so it happens once.
+    Command1->setDefault(true);
     connect(Text1, &QLineEdit::returnPressed, Command1, &QPushButton::click);
 
     setTabOrder(Text1, Command1);
@@ -87,26 +88,28 @@ Form1::Form1(Config config, Environment environment, QWidget* parent)
     m_findBar = new FindBar(WebBrowser1, m_client);
     connect(查找, &QAction::triggered, m_findBar, &FindBar::Open);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(3000);
     connect(Timer1, &QTimer::timeout, this, &Form1::OnTimer1);
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(10000);
     connect(Timer2, &QTimer::timeout, this, &Form1::OnTimer2);
 
-    TerminateProgram = &TerminateNow;
-    OpenExternally = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    m_info = new InfoWindow(m_config, m_env, windowIcon(), this);
+    m_info = new InfoWindow(m_config, m_env, windowIcon(), m_profile, this);
     connect(帮助, &QAction::triggered, m_info, &InfoWindow::ShowHelp);
     connect(关于, &QAction::triggered, m_info, &InfoWindow::ShowAbout);
     connect(更新, &QAction::triggered, this, &Form1::CheckForUpdate);
     connect(下载, &QAction::triggered, this, &Form1::StartBulkDownload);
-    connect(公告, &QAction::triggered, this, [this] { OpenExternally(QUrl(NoticeUrl)); });
+    connect(公告, &QAction::triggered, this, [this] {
+        const QUrl address = AnnouncementAddress(m_noticeUrl);
+        if (!address.isEmpty())
+            emit OpenExternally(address);
+    });
 
     resize(sizeHint());
 }
 
 Form1::~Form1() = default;
+
+QString Form1::DataPath() const { return m_env.DataPath(); }
+
+QString Form1::ItemsBaseUrl() const { return m_config.itemsBaseUrl; }
 
 bool Form1::Open() {
     if (!m_loaded) {
@@ -121,11 +124,8 @@ bool Form1::Open() {
 }
 
 bool Form1::Load() {
-    RouteNewWindowsOf(WebBrowser1, windowIcon());
-    DataPath = m_env.DataPath();
-    ItemsBaseUrl = m_config.itemsBaseUrl;
-
-    QString error = EnsureDataFolder(DataPath);
+    RouteNewWindowsOf(WebBrowser1, windowIcon(), m_profile);
+    QString error = EnsureDataFolder(DataPath());
     if (error.isEmpty())
         error = EnsureBackgroundTile(m_env.TilePath());
     if (!error.isEmpty()) {
@@ -133,14 +133,21 @@ bool Form1::Load() {
         return false;
     }
 
-    m_query = new QueryRunner(
-        QueryContext{WebBrowser1, Text1, Command1, DataPath, ItemsBaseUrl,
-                     m_config.pictureFolderId, m_env.ResultPagePath()},
-        this);
+    m_query = new QueryRunner(QueryContext{WebBrowser1, DataPath(), ItemsBaseUrl(),
+                                           m_config.pictureFolderId, m_env.ResultPagePath()},
+                              this);
+    connect(m_query, &QueryRunner::Busy, this, [this] { Command1->setEnabled(false); });
+    connect(m_query, &QueryRunner::Idle, this, [this] { Command1->setEnabled(true); });
+    connect(m_query, &QueryRunner::PageFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
     connect(Command1, &QPushButton::clicked, this, &Form1::RunQuery);
-    new LinkFollowUp(WebBrowser1, Text1, m_query, this);
-    connect(目_录, &QAction::triggered, this, [this] { RunContents(目_录, Text1, *m_query); });
-    m_suggestions = new SuggestionBox(Text1, Command1, m_client, IndexPath(DataPath), this);
+    auto* followUp = new LinkFollowUp(WebBrowser1, this);
+    connect(followUp, &LinkFollowUp::EntryClicked, this, [this](const QString& name) {
+        Text1->setText(name);
+        RunQuery();
+    });
+    connect(目_录, &QAction::triggered, this, &Form1::RunContents);
+    m_suggestions = new SuggestionBox(Text1, Command1, m_client, IndexPath(DataPath()), this);
 
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
     ShowHomePage();
@@ -148,7 +155,7 @@ bool Form1::Load() {
 }
 
 void Form1::ShowHomePage() {
-    const QString home = GetNamedText(ItemsBaseUrl, m_config.homeFolderId,
+    const QString home = GetNamedText(ItemsBaseUrl(), m_config.homeFolderId,
                                       QStringLiteral("主页.html"), m_env.NamedFileBuffer());
     m_homeFromCloud = !home.isEmpty();
     if (m_homeFromCloud) {
@@ -160,41 +167,63 @@ void Form1::ShowHomePage() {
         WritePage(*WebBrowser1, row);
 }
 
+void Form1::RunQuery() {
+    if (m_query && !m_closing)
+        m_query->Run(Text1->text());
+}
+
+void Form1::RunContents() {
+    // The entry stays disabled until the contents query, and any query asked for
+    // during it, has run.
+    目_录->setEnabled(false);
+    Text1->setText(QStringLiteral("."));
+    RunQuery();
+    if (!m_query || !m_query->IsRunning()) {
+        目_录->setEnabled(true);
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(m_query, &QueryRunner::Idle, this, [this, connection] {
+        disconnect(*connection);
+        目_录->setEnabled(true);
+    });
+}
+
 void Form1::OnTimer1() {
     Timer1->stop();
-    Timer1Tag = QStringLiteral("1");
+    m_timer1Tag = QStringLiteral("1");
     CheckForUpdate();
-    Timer2->start();
+    if (!m_closing)
+        Timer2->start();
 }
 
 void Form1::OnTimer2() {
     Timer2->stop();
-    const QString text = GetNamedText(ItemsBaseUrl, m_config.noticeFolderId,
+    const QString text = GetNamedText(ItemsBaseUrl(), m_config.noticeFolderId,
                                       QStringLiteral("公告.txt"), m_env.NamedFileBuffer());
     if (!text.isEmpty()) {
         const Announcement notice = ParseAnnouncement(text);
-        NoticeUrl = notice.url;
+        m_noticeUrl = notice.url;
         // A menu caption gives "&" a meaning of its own; show it as written.
         公告->setText(QString(notice.caption).replace(u'&', QStringLiteral("&&")));
     }
-    公告->setEnabled(!NoticeUrl.isEmpty());
+    公告->setEnabled(!m_noticeUrl.isEmpty());
 }
 
 void Form1::StartBulkDownload() {
-    if (!m_downloadWindow)
-        return;
-    m_downloadWindow->ShowDownloadControls();
     Timer1->stop();
+    emit BulkDownloadRequested();
     hide();
 }
 
 void Form1::CheckForUpdate() {
-    UpdateCheck{m_config, m_env, this, Timer1, &Timer1Tag, TerminateProgram}.Run();
-}
-
-void Form1::RunQuery() {
-    if (m_query)
-        m_query->Run();
+    Timer1->stop();
+    const UpdateCheckEnd end = RunUpdateCheck(m_config, m_env, QString::fromUtf16(ProgramVersion),
+                                              m_timer1Tag == u"1", this);
+    if (end == UpdateCheckEnd::UpToDate)
+        m_timer1Tag.clear();
+    else if (end == UpdateCheckEnd::Saved)
+        emit TerminateRequested();
 }
 
 void Form1::LayOut() {
@@ -215,15 +244,15 @@ void Form1::LayOut() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // Closing the main window ends the program with every other window.
+    // Nothing of this window starts after it closed: a query paused in its scan
+    // stops there without writing a page.
     event->accept();
+    m_closing = true;
     Timer1->stop();
     Timer2->stop();
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window != this && window->isVisible())
-            window->close();
-    }
-    QCoreApplication::quit();
+    if (m_query)
+        m_query->Abandon();
+    emit Closed();
 }
 
 } // namespace qinglan

@@ -1,36 +1,40 @@
 #pragma once
 
-#include "Config.h"
-#include "Environment.h"
+#include "config/Config.h"
+#include "shell/Environment.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <QUrl>
 
-#include <functional>
-
 class QAction;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QWebEngineProfile;
 
 namespace qinglan {
 
 class ClientArea;
 class FindBar;
-class Form2;
-class InfoWindow;
 class HtmlView;
+class InfoWindow;
 class QueryRunner;
 class SuggestionBox;
 
 // The main window: the page view, the query row beneath it and the menu bar.
+// It says with signals what it cannot do itself (the bulk download, ending the
+// program, opening an address in the user's browser); the program connects them.
 class Form1 final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
 
+    // Declared before the controls, which are made on it.
+    ClientArea* const m_client;
+
 public:
-    Form1(Config config, Environment environment, QWidget* parent = nullptr);
+    Form1(Config config, Environment environment, QWebEngineProfile* profile,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // Shows the window, running the start-up sequence first when it has not run.
@@ -38,49 +42,55 @@ public:
     // the program.
     bool Open();
 
-    // Window state fixed by start-up.
-    QString DataPath;
-    QString ItemsBaseUrl;
+    // Fixed by start-up: the local data folder and the items address prefix.
+    QString DataPath() const;
+    QString ItemsBaseUrl() const;
 
-    // Controls, under the names the rest of the program knows them by.
-    HtmlView* WebBrowser1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QAction* 目_录 = nullptr;
-    QAction* 查找 = nullptr;
-    QAction* 帮助 = nullptr;
-    QAction* 关于 = nullptr;
-    QAction* 更新 = nullptr;
-    QAction* 下载 = nullptr;
-    QAction* 公告 = nullptr;
-    // Timer1's Tag: "1" while the update check runs by itself.
-    QString Timer1Tag;
-    // The address the announcement entry opens.
-    QString NoticeUrl;
+    // The controls, under the names the rest of the program knows them by.
+    HtmlView* const WebBrowser1;
+    QLineEdit* const Text1;
+    QPushButton* const Command1;
+    QTimer* const Timer1;
+    QTimer* const Timer2;
+    QAction* const 目_录;
+    QAction* const 查找;
+    QAction* const 帮助;
+    QAction* const 关于;
+    QAction* const 更新;
+    QAction* const 下载;
+    QAction* const 公告;
 
     bool HomePageFromCloud() const { return m_homeFromCloud; }
+    // "1" while the update check runs by itself (Timer1's tag in the design).
+    QString Timer1Tag() const { return m_timer1Tag; }
+    // The address the announcement entry opens.
+    QString NoticeUrl() const { return m_noticeUrl; }
 
-    // The query of the query button, Enter, the contents command and entry links.
-    void RunQuery();
     QueryRunner* Query() const { return m_query; }
     FindBar* Finder() const { return m_findBar; }
     InfoWindow* Info() const { return m_info; }
     SuggestionBox* Suggestions() const { return m_suggestions; }
 
-    // The window that shows the bulk download's progress (the splash window).
-    void SetDownloadWindow(Form2* window) { m_downloadWindow = window; }
-    // Mirrors every entry into the data folder, for use without a network.
+    // The query of the query box, as the button runs it.
+    void RunQuery();
+    // Mirrors every entry into the data folder: stops Timer1, asks for the
+    // download window and hides this one until the pass has ended.
     void StartBulkDownload();
-
     // The update check, from the menu or the start-up timer.
     void CheckForUpdate();
+    // The start-up timer's tick: the silent update check, then the announcement timer.
+    void OnTimer1();
 
-    // How the program ends at once, and how an address opens in the user's own
-    // browser; tests replace both.
-    std::function<void()> TerminateProgram;
-    std::function<void(const QUrl&)> OpenExternally;
+signals:
+    // The bulk download was asked for; the download window takes over.
+    void BulkDownloadRequested();
+    // The program must end at once, without closing windows (an update was saved).
+    void TerminateRequested();
+    // An address to open in the user's own browser (the announcement).
+    void OpenExternally(const QUrl& address);
+    // The window was closed: a running query stops at its next pause and nothing
+    // new starts here; the program ends.
+    void Closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -89,19 +99,21 @@ private:
     bool Load();
     void LayOut();
     void ShowHomePage();
-    void OnTimer1();
     void OnTimer2();
+    void RunContents();
 
     const Config m_config;
     const Environment m_env;
-    ClientArea* m_client = nullptr;
+    QWebEngineProfile* const m_profile;
     bool m_loaded = false;
+    bool m_closing = false;
     bool m_homeFromCloud = false;
+    QString m_timer1Tag;
+    QString m_noticeUrl;
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
     InfoWindow* m_info = nullptr;
     SuggestionBox* m_suggestions = nullptr;
-    Form2* m_downloadWindow = nullptr;
 };
 
 } // namespace qinglan

@@ -1,7 +1,7 @@
-#include "HomePage.h"
+#include "app/HomePage.h"
 
-#include "Config.h"
-#include "Pages.h"
+#include "config/Config.h"
+#include "shell/Pages.h"
 
 namespace qinglan {
 

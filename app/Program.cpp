@@ -1,23 +1,60 @@
-#include "Program.h"
+#include "app/Program.h"
 
-#include "Form1.h"
-#include "Form2.h"
+#include "app/Form1.h"
+#include "cloud/Http.h"
+#include "mirror/Form2.h"
+#include "shell/HtmlView.h"
+#include "shell/ProgramEnd.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTimer>
+#include <QWebEngineProfile>
 
 namespace qinglan {
 
 Program::Program(const Config& config, const Environment& environment)
-    : m_form1(std::make_unique<Form1>(config, environment)) {
-    m_form2 = std::make_unique<Form2>(config, environment, m_form1.get(), [this] {
-        if (m_form1->Open())
-            return true;
-        emit StartFailed();
-        return false;
+    : m_profile(ConfigureProgramProfile(QWebEngineProfile::defaultProfile())),
+      m_form1(std::make_unique<Form1>(config, environment, m_profile)),
+      m_form2(std::make_unique<Form2>(config, environment)), m_terminate(&TerminateNow) {
+    connect(m_form2.get(), &Form2::MainWindowWanted, this, [this] {
+        if (!m_form1->Open()) {
+            m_form2->AbortStartup();
+            emit StartFailed();
+        }
     });
-    m_form1->SetDownloadWindow(m_form2.get());
+    connect(m_form1.get(), &Form1::BulkDownloadRequested, m_form2.get(),
+            &Form2::ShowDownloadControls);
+    connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), &QWidget::show);
+    connect(m_form2.get(), &Form2::CancelRequested, this, [this] { m_terminate(); });
+    connect(m_form1.get(), &Form1::TerminateRequested, this, [this] { m_terminate(); });
+    connect(m_form1.get(), &Form1::OpenExternally, this,
+            [](const QUrl& address) { QDesktopServices::openUrl(address); });
+    connect(m_form1.get(), &Form1::Closed, this, &Program::End);
 }
 
 Program::~Program() = default;
 
 void Program::Start() { m_form2->ShowCentred(); }
+
+void Program::End() {
+    AbandonTransfers();
+    m_form2->Timer1->stop();
+    m_form2->Timer2->stop();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != m_form1.get() && window->isVisible())
+            window->close();
+    }
+    // exit, not quit: it also ends an event loop that a query or a box runs.
+    QCoreApplication::exit(0);
+    emit Ended();
+}
+
+int RunProgram(const Config& config, const Environment& environment) {
+    Program program(config, environment);
+    QObject::connect(&program, &Program::StartFailed, qApp, [] { QCoreApplication::exit(EXIT_FAILURE); });
+    program.Start();
+    return QApplication::exec();
+}
 
 } // namespace qinglan

@@ -1,14 +1,13 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "Resources.h"
+#include "cloud/Files.h"
+#include "resources/Resources.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace qinglan {
@@ -21,21 +20,22 @@ QString EnsureDataFolder(const QString& dataPath) {
     if (::mkdir(QFile::encodeName(dataPath).constData(), 0777) == 0)
         return {};
     return QStringLiteral("无法创建数据文件夹“%1”：%2")
-        .arg(QDir::toNativeSeparators(dataPath), QString::fromLocal8Bit(std::strerror(errno)));
+        .arg(QDir::toNativeSeparators(dataPath), SystemErrorText(errno));
 }
 
 QString EnsureBackgroundTile(const QString& tilePath) {
-    if (QFileInfo::exists(tilePath))
+    // A file there is used as it is; a link there (planted, or dangling) is
+    // replaced, never written through.
+    struct stat info {};
+    if (::lstat(QFile::encodeName(tilePath).constData(), &info) == 0 && !S_ISLNK(info.st_mode))
         return {};
     QFile resource(resources::BackgroundTile());
     if (!resource.open(QIODevice::ReadOnly))
         return QStringLiteral("无法读取程序资源：%1").arg(resource.errorString());
-    const QByteArray bytes = resource.readAll();
     // Written whole or not at all: a partial tile would count as present for ever.
-    QSaveFile tile(tilePath);
-    if (!tile.open(QIODevice::WriteOnly) || tile.write(bytes) != bytes.size() || !tile.commit())
-        return QStringLiteral("无法写入背景图片“%1”：%2")
-            .arg(QDir::toNativeSeparators(tilePath), tile.errorString());
+    const QString error = ReplaceFile(tilePath, resource.readAll());
+    if (!error.isEmpty())
+        return QStringLiteral("无法写入背景图片%1").arg(error);
     return {};
 }
 

@@ -1,6 +1,6 @@
-#include "Config.h"
-#include "Environment.h"
-#include "Program.h"
+#include "app/Program.h"
+#include "config/Config.h"
+#include "shell/Environment.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -21,9 +21,5 @@ int main(int argc, char* argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
 
-    qinglan::Program program(qinglan::Config::Compiled(), qinglan::Environment::FromProcess());
-    QObject::connect(&program, &qinglan::Program::StartFailed, &app,
-                     [] { QCoreApplication::exit(EXIT_FAILURE); });
-    program.Start();
-    return QApplication::exec();
+    return qinglan::RunProgram(qinglan::Config::Compiled(), qinglan::Environment::FromProcess());
 }

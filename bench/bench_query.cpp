@@ -4,15 +4,15 @@
 // bare web view.
 // Usage: bench_query ITEMS_BASE_URL WORKDIR   (the base ends in "!", before a number)
 #include "BenchSupport.h"
-#include "DataLayout.h"
-#include "EntryIndex.h"
-#include "Environment.h"
-#include "GbkText.h"
-#include "HtmlView.h"
-#include "Http.h"
-#include "Listing.h"
-#include "Resources.h"
-#include "ResultPage.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "resources/Resources.h"
+#include "search/ResultPage.h"
+#include "shell/Environment.h"
+#include "shell/HtmlView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,7 +74,7 @@ qinglan::ResultPageSources Sources(const Paths& paths, bool realPictureLookup) {
         if (!path)
             return QString();
         if (!QFileInfo::exists(*path))
-            qinglan::DownloadToFile(paths.base + match.resourceNumber, *path);
+            (void)qinglan::DownloadToFile(paths.base + match.resourceNumber, *path);
         return qinglan::ReadGbkTextFile(*path).value_or(QString());
     };
     if (realPictureLookup) {
@@ -159,7 +159,8 @@ int LinkCount(QWebEnginePage* page) {
 
 void BenchPageLoad(const QString& pagePath, qsizetype links) {
     const QSize size(615, 538); // the main window's page view
-    qinglan::HtmlView view;
+    qinglan::HtmlView view(qinglan::ConfigureProgramProfile(QWebEngineProfile::defaultProfile()),
+                           nullptr);
     view.resize(size);
     view.show();
     bool viewDone = false;
@@ -248,7 +249,7 @@ int main(int argc, char* argv[]) {
         bench::Fail(QStringLiteral("no entry name is contained in one index line only"));
     const QString exact = unique->RelationshipName.mid(4).chopped(5);
     const QString entryPath = *qinglan::EntryFilePath(paths.dataPath, unique->RelationshipName);
-    if (qinglan::DownloadToFile(base + unique->ResourceID, entryPath) != qinglan::DownloadOk)
+    if (!qinglan::DownloadToFile(base + unique->ResourceID, entryPath).ok())
         bench::Fail(QStringLiteral("cannot download the entry %1").arg(unique->RelationshipName));
     const QString entryText = qinglan::ReadGbkTextFile(entryPath).value_or(QString());
     bench::Say(QStringLiteral("  exact query: %1 (cached as %2)").arg(exact, entryPath));

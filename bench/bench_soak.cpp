@@ -5,17 +5,17 @@
 //
 // Usage: bench_soak ITEMS_BASE_URL STORE WORKDIR
 #include "BenchSupport.h"
-#include "Config.h"
-#include "DataLayout.h"
-#include "EntryIndex.h"
-#include "Environment.h"
-#include "Form1.h"
-#include "Form2.h"
-#include "Http.h"
-#include "HtmlView.h"
-#include "Listing.h"
-#include "Program.h"
-#include "QueryRunner.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "config/Config.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "mirror/Form2.h"
+#include "search/QueryRunner.h"
+#include "shell/Environment.h"
+#include "shell/HtmlView.h"
 
 #include <QAction>
 #include <QApplication>

@@ -13,18 +13,18 @@
 //   (inner) bench_startup --program ITEMS_BASE_URL APPDIR TEMPDIR MARKER
 //   (inner) bench_startup --bare HOMEFILE MARKER
 #include "BenchSupport.h"
-#include "Config.h"
-#include "DataLayout.h"
-#include "EntryIndex.h"
-#include "Environment.h"
-#include "Form1.h"
-#include "Form2.h"
-#include "GbkText.h"
-#include "HtmlView.h"
-#include "Http.h"
-#include "Listing.h"
-#include "NamedFile.h"
-#include "Program.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "cloud/NamedFile.h"
+#include "config/Config.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "mirror/Form2.h"
+#include "shell/Environment.h"
+#include "shell/HtmlView.h"
 
 #include <QApplication>
 #include <QDir>

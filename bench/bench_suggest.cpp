@@ -3,8 +3,8 @@
 // "renshen", "gc", "当归" and "當歸". The goal is under 2 ms per keystroke.
 // Usage: bench_suggest
 #include "BenchSupport.h"
-#include "Suggestions.h"
 #include "SynthNames.h"
+#include "search/Suggestions.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>

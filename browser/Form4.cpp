@@ -1,8 +1,8 @@
-#include "Form4.h"
+#include "browser/Form4.h"
 
-#include "ClientArea.h"
-#include "HtmlView.h"
-#include "Twips.h"
+#include "shell/ClientArea.h"
+#include "shell/HtmlView.h"
+#include "shell/Twips.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,7 +10,7 @@
 
 namespace qinglan {
 
-Form4::Form4(const QIcon& icon) : QWidget(nullptr) {
+Form4::Form4(const QIcon& icon, QWebEngineProfile* profile) : QWidget(nullptr) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Form4"));
     setWindowIcon(icon);
@@ -20,13 +20,13 @@ Form4::Form4(const QIcon& icon) : QWidget(nullptr) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_client);
 
-    WebBrowser1 = new HtmlView(m_client);
+    WebBrowser1 = new HtmlView(profile, m_client);
     Text1 = new QLineEdit(m_client);
     Command1 = new QPushButton(QStringLiteral("→"), m_client);
     setTabOrder(WebBrowser1, Text1);
     setTabOrder(Text1, Command1);
 
-    RouteNewWindowsOf(WebBrowser1, icon);
+    RouteNewWindowsOf(WebBrowser1, icon, profile);
     connect(m_client, &ClientArea::Resized, this, &Form4::LayOut);
     connect(Command1, &QPushButton::clicked, this, &Form4::Go);
     connect(WebBrowser1, &HtmlView::DownloadComplete, this,
@@ -54,16 +54,16 @@ void Form4::LayOut() {
 
 void Form4::Go() { WebBrowser1->Navigate(QUrl(Text1->text(), QUrl::TolerantMode)); }
 
-Form4* RouteNewWindow(const QUrl& url, const QIcon& icon) {
-    auto* window = new Form4(icon);
+Form4* RouteNewWindow(const QUrl& url, const QIcon& icon, QWebEngineProfile* profile) {
+    auto* window = new Form4(icon, profile);
     window->show();
     window->WebBrowser1->Navigate(url);
     return window;
 }
 
-void RouteNewWindowsOf(HtmlView* view, const QIcon& icon) {
+void RouteNewWindowsOf(HtmlView* view, const QIcon& icon, QWebEngineProfile* profile) {
     QObject::connect(view, &HtmlView::NewWindow, view,
-                     [icon](const QUrl& url) { RouteNewWindow(url, icon); });
+                     [icon, profile](const QUrl& url) { RouteNewWindow(url, icon, profile); });
 }
 
 } // namespace qinglan

@@ -6,6 +6,7 @@
 class QLineEdit;
 class QPushButton;
 class QUrl;
+class QWebEngineProfile;
 
 namespace qinglan {
 
@@ -19,7 +20,7 @@ class Form4 final : public QWidget {
     Q_DISABLE_COPY_MOVE(Form4)
 
 public:
-    explicit Form4(const QIcon& icon);
+    Form4(const QIcon& icon, QWebEngineProfile* profile);
 
     HtmlView* WebBrowser1 = nullptr;
     QLineEdit* Text1 = nullptr;
@@ -34,9 +35,9 @@ private:
 
 // Opens a new, independent browsing window on url; the window closes and frees
 // itself. Returns it for whoever wants to look; no one needs to keep it.
-Form4* RouteNewWindow(const QUrl& url, const QIcon& icon);
+Form4* RouteNewWindow(const QUrl& url, const QIcon& icon, QWebEngineProfile* profile);
 
 // Routes every new-window request of view to its own browsing window.
-void RouteNewWindowsOf(HtmlView* view, const QIcon& icon);
+void RouteNewWindowsOf(HtmlView* view, const QIcon& icon, QWebEngineProfile* profile);
 
 } // namespace qinglan

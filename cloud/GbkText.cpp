@@ -1,4 +1,7 @@
-#include "GbkText.h"
+#include "cloud/GbkText.h"
+
+#include "cloud/Files.h"
+#include "cloud/Log.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -17,25 +20,20 @@ QString FromGbk(const QByteArray& bytes) {
 }
 
 QString WriteGbkTextFile(const QString& path, const QString& text) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return file.errorString();
-    const QByteArray bytes = ToGbk(text) + "\r\n";
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return file.errorString();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return {};
+    return ReplaceFile(path, ToGbk(text) + "\r\n");
 }
 
 std::optional<QString> ReadGbkTextFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCloud) << "cannot read" << path << file.errorString();
         return std::nullopt;
+    }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcCloud) << "cannot read" << path << file.errorString();
         return std::nullopt;
+    }
     return FromGbk(bytes);
 }
 

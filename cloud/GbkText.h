@@ -12,11 +12,13 @@ namespace qinglan {
 QByteArray ToGbk(const QString& text);
 QString FromGbk(const QByteArray& bytes);
 
-// Writes text followed by CR LF, creating or replacing the file.
-// Returns an error description, empty on success.
-QString WriteGbkTextFile(const QString& path, const QString& text);
+// Writes text followed by CR LF, creating or replacing the file as ReplaceFile
+// does (whole or not at all, never through a link at path). Returns an error
+// description naming the file and the system's error, empty on success.
+[[nodiscard]] QString WriteGbkTextFile(const QString& path, const QString& text);
 
-// Reads a whole file as GBK text; nullopt when it cannot be opened or read.
-std::optional<QString> ReadGbkTextFile(const QString& path);
+// Reads a whole file as GBK text; nullopt (and a warning in qinglan.cloud) when
+// it cannot be opened or read.
+[[nodiscard]] std::optional<QString> ReadGbkTextFile(const QString& path);
 
 } // namespace qinglan

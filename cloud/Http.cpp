@@ -1,15 +1,19 @@
-#include "Http.h"
+#include "cloud/Http.h"
+
+#include "cloud/Log.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
+#include <QMutex>
 #include <QStringDecoder>
 #include <QUrl>
 
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -20,8 +24,20 @@ namespace qinglan {
 
 namespace {
 
-std::atomic<long> g_connectMs{10000};
-std::atomic<long> g_stallSeconds{30};
+QMutex g_settingsMutex;
+HttpLimits g_limits;
+QByteArray g_extraCaFile;
+std::atomic<bool> g_abandoned{false};
+
+HttpLimits Limits() {
+    QMutexLocker lock(&g_settingsMutex);
+    return g_limits;
+}
+
+QByteArray ExtraCaFile() {
+    QMutexLocker lock(&g_settingsMutex);
+    return g_extraCaFile;
+}
 
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -38,7 +54,12 @@ CURL* ThreadHandle() {
     return handle.get();
 }
 
-void SetCommonOptions(CURL* curl, const QByteArray& url) {
+int AbandonedCheck(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return g_abandoned.load() ? 1 : 0; // non-zero aborts the transfer
+}
+
+void SetCommonOptions(CURL* curl, const QByteArray& url, const HttpLimits& limits,
+                      qint64 stallRate) {
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -47,10 +68,18 @@ void SetCommonOptions(CURL* curl, const QByteArray& url) {
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
 #endif
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, g_connectMs.load());
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, g_stallSeconds.load());
+    // Certificates and host names are always verified (curl's defaults, stated).
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    const QByteArray ca = ExtraCaFile();
+    if (!ca.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, ca.constData());
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(limits.connect.count()));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, long(stallRate));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(limits.stall.count()));
     curl_easy_setopt(curl, CURLOPT_TCP_KEEPALIVE, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &AbandonedCheck);
 }
 
 QByteArray EncodedUrl(const QString& url) {
@@ -58,19 +87,40 @@ QByteArray EncodedUrl(const QString& url) {
     return QUrl(url, QUrl::TolerantMode).toEncoded();
 }
 
-size_t AppendToBuffer(char* data, size_t size, size_t count, void* buffer) {
-    static_cast<QByteArray*>(buffer)->append(data, static_cast<qsizetype>(size * count));
+struct TextBuffer {
+    QByteArray bytes;
+    qint64 limit = 0;
+    bool tooLarge = false;
+};
+
+size_t AppendToBuffer(char* data, size_t size, size_t count, void* userData) {
+    auto* buffer = static_cast<TextBuffer*>(userData);
+    const qint64 length = qint64(size * count);
+    if (buffer->bytes.size() + length > buffer->limit) {
+        buffer->tooLarge = true;
+        return 0; // makes curl stop with a write error
+    }
+    buffer->bytes.append(data, qsizetype(length));
     return size * count;
 }
 
-size_t WriteToFd(char* data, size_t size, size_t count, void* fdPointer) {
-    const int fd = *static_cast<int*>(fdPointer);
+struct FileSink {
+    int fd = -1;
+    int error = 0;
+};
+
+size_t WriteToFd(char* data, size_t size, size_t count, void* userData) {
+    auto* sink = static_cast<FileSink*>(userData);
     size_t total = size * count;
     const char* at = data;
     while (total > 0) {
-        const ssize_t written = ::write(fd, at, total);
-        if (written <= 0)
+        const ssize_t written = ::write(sink->fd, at, total);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            sink->error = written < 0 ? errno : EIO;
             return 0; // makes curl stop with a write error
+        }
         at += written;
         total -= static_cast<size_t>(written);
     }
@@ -97,73 +147,117 @@ QString DecodeBody(const QByteArray& body, const char* contentType) {
 
 } // namespace
 
-HttpTimeouts CurrentHttpTimeouts() {
-    return {std::chrono::milliseconds(g_connectMs.load()), std::chrono::seconds(g_stallSeconds.load())};
+HttpLimits CurrentHttpLimits() { return Limits(); }
+
+void SetHttpLimits(const HttpLimits& limits) {
+    QMutexLocker lock(&g_settingsMutex);
+    g_limits = limits;
 }
 
-void SetHttpTimeouts(HttpTimeouts timeouts) {
-    g_connectMs = static_cast<long>(timeouts.connect.count());
-    g_stallSeconds = static_cast<long>(timeouts.stall.count());
+void SetExtraCertificateAuthorities(const QString& pemFile) {
+    QMutexLocker lock(&g_settingsMutex);
+    g_extraCaFile = pemFile.isEmpty() ? QByteArray() : QFile::encodeName(pemFile);
 }
+
+void AbandonTransfers() { g_abandoned = true; }
 
 std::optional<QString> HttpGetText(const QString& url) {
-    CURL* curl = ThreadHandle();
-    if (!curl)
+    if (g_abandoned) {
+        qCWarning(lcCloud) << "GET" << url << "not started: the program is ending";
         return std::nullopt;
+    }
+    CURL* curl = ThreadHandle();
+    if (!curl) {
+        qCWarning(lcCloud) << "GET" << url << "failed: no curl handle";
+        return std::nullopt;
+    }
+    const HttpLimits limits = Limits();
     const QByteArray encoded = EncodedUrl(url);
-    QByteArray body;
-    SetCommonOptions(curl, encoded);
+    TextBuffer body;
+    body.limit = limits.maxTextBytes;
+    SetCommonOptions(curl, encoded, limits, limits.textStallBytesPerSecond);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
+                     long(std::chrono::milliseconds(limits.textTotal).count()));
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &AppendToBuffer);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    if (curl_easy_perform(curl) != CURLE_OK)
+    const CURLcode rc = curl_easy_perform(curl);
+    if (rc != CURLE_OK) {
+        if (body.tooLarge)
+            qCWarning(lcCloud) << "GET" << url << "failed: the body exceeds" << limits.maxTextBytes
+                               << "bytes";
+        else
+            qCWarning(lcCloud) << "GET" << url << "failed:" << curl_easy_strerror(rc);
         return std::nullopt;
+    }
     const char* contentType = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
-    return DecodeBody(body, contentType);
+    return DecodeBody(body.bytes, contentType);
 }
 
 QString TryHttpGetText(const QString& url) { return HttpGetText(url).value_or(QString()); }
 
-int DownloadToFile(const QString& url, const QString& path) {
+QString PartFilePrefix(const QString& path) { return path + QStringLiteral(".part-"); }
+
+DownloadOutcome DownloadToFile(const QString& url, const QString& path, Connection connection) {
+    if (g_abandoned) {
+        qCWarning(lcCloud) << "download" << url << "not started: the program is ending";
+        return {DownloadResult::TransferFailed};
+    }
     CURL* curl = ThreadHandle();
-    if (!curl)
-        return DownloadTransferFailed;
+    if (!curl) {
+        qCWarning(lcCloud) << "download" << url << "failed: no curl handle";
+        return {DownloadResult::TransferFailed};
+    }
 
     // Written beside the target and renamed into place only when complete.
     static std::atomic<unsigned> counter{0};
-    const QString temp = QStringLiteral("%1.part-%2-%3")
-                             .arg(path)
-                             .arg(::getpid())
-                             .arg(counter.fetch_add(1));
+    const QString temp =
+        PartFilePrefix(path) + QStringLiteral("%1-%2").arg(::getpid()).arg(counter.fetch_add(1));
     const QByteArray tempName = QFile::encodeName(temp);
-    int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return DownloadFileFailed;
+    FileSink sink;
+    sink.fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (sink.fd < 0) {
+        const int error = errno;
+        qCWarning(lcCloud) << "download" << url << "to" << path << "failed:" << std::strerror(error);
+        return {DownloadResult::FileFailed, error};
+    }
 
+    const HttpLimits limits = Limits();
     const QByteArray encoded = EncodedUrl(url);
-    SetCommonOptions(curl, encoded);
+    SetCommonOptions(curl, encoded, limits, limits.downloadStallBytesPerSecond);
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteToFd);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fd);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    if (connection == Connection::Fresh) {
+        curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+        curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    }
     const CURLcode rc = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    const bool closed = ::close(fd) == 0;
+    if (::close(sink.fd) != 0 && sink.error == 0)
+        sink.error = errno;
 
-    int result = DownloadOk;
-    if (rc == CURLE_WRITE_ERROR || !closed)
-        result = DownloadFileFailed;
-    else if (rc != CURLE_OK)
-        result = DownloadTransferFailed;
-    else if (status < 200 || status > 299)
-        result = DownloadHttpStatus;
-    else if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
-        result = DownloadFileFailed;
-
-    if (result != DownloadOk)
+    DownloadOutcome outcome;
+    if (sink.error != 0) {
+        outcome = {DownloadResult::FileFailed, sink.error};
+        qCWarning(lcCloud) << "download" << url << "to" << path
+                           << "failed:" << std::strerror(sink.error);
+    } else if (rc != CURLE_OK) {
+        outcome = {DownloadResult::TransferFailed};
+        qCWarning(lcCloud) << "download" << url << "failed:" << curl_easy_strerror(rc);
+    } else if (status < 200 || status > 299) {
+        outcome = {DownloadResult::HttpStatus};
+        qCWarning(lcCloud) << "download" << url << "failed: HTTP status" << status;
+    } else if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0) {
+        outcome = {DownloadResult::FileFailed, errno};
+        qCWarning(lcCloud) << "download" << url << "to" << path
+                           << "failed:" << std::strerror(outcome.fileError);
+    }
+    if (!outcome.ok())
         ::unlink(tempName.constData());
-    return result;
+    return outcome;
 }
 
 } // namespace qinglan

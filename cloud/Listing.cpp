@@ -1,6 +1,6 @@
-#include "Listing.h"
+#include "cloud/Listing.h"
 
-#include "Http.h"
+#include "cloud/Http.h"
 
 #include <functional>
 

@@ -1,6 +1,5 @@
-#include "Config.h"
+#include "config/Config.h"
 
-#include "QinglanConfig.h"
 
 namespace qinglan {
 

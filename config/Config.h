@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/QinglanConfig.h"
+
 #include <QString>
 
 namespace qinglan {
@@ -32,6 +34,8 @@ struct Config final {
 };
 
 // The program's version, the last seven characters of the main window's caption.
-inline constexpr char16_t ProgramVersion[] = u"2.0.0.8";
+inline constexpr const char16_t* ProgramVersion = compiled::Version;
+// The folder an installed executable lies in.
+inline constexpr const char16_t* InstallBinDir = compiled::InstallBinDir;
 
 } // namespace qinglan

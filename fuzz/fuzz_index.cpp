@@ -2,8 +2,8 @@
 // query. The input is the index text, a NUL byte, then the query.
 
 #include "FuzzInput.h"
-#include "Pages.h"
-#include "ResultPage.h"
+#include "search/ResultPage.h"
+#include "shell/Pages.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // ItemUrlInListing must agree with each other and never read outside the text.
 
 #include "FuzzInput.h"
-#include "Listing.h"
+#include "cloud/Listing.h"
 
 #include <QStringList>
 

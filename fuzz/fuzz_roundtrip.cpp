@@ -3,9 +3,9 @@
 // of letters and digits is the owner id.
 
 #include "FuzzInput.h"
-#include "Listing.h"
-#include "Manifest.h"
-#include "Publish.h"
+#include "cloud/Listing.h"
+#include "tools/cloud/Manifest.h"
+#include "tools/cloud/Publish.h"
 
 #include <QStringList>
 

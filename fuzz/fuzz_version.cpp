@@ -3,7 +3,7 @@
 // ParseAnnouncement on arbitrary text.
 
 #include "FuzzInput.h"
-#include "Versions.h"
+#include "info/Versions.h"
 
 #include <QDir>
 

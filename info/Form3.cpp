@@ -1,24 +1,24 @@
-#include "Form3.h"
+#include "info/Form3.h"
 
-#include "Form4.h"
-#include "HtmlView.h"
-#include "Placement.h"
-#include "Resources.h"
-#include "Twips.h"
+#include "browser/Form4.h"
+#include "resources/Resources.h"
+#include "shell/HtmlView.h"
+#include "shell/Placement.h"
+#include "shell/Twips.h"
 
 #include <QPainter>
 
 namespace qinglan {
 
-Form3::Form3(const QIcon& icon)
+Form3::Form3(const QIcon& icon, QWebEngineProfile* profile)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_picture(resources::InfoPicture()) {
     setFixedSize(Px(8670), Px(3165));
     setWindowIcon(icon);
-    WebBrowser1 = new HtmlView(this);
+    WebBrowser1 = new HtmlView(profile, this);
     WebBrowser1->setGeometry(Px(960), Px(240), Px(7335), Px(2295));
-    RouteNewWindowsOf(WebBrowser1, icon);
+    RouteNewWindowsOf(WebBrowser1, icon, profile);
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
 }
 

@@ -4,9 +4,12 @@
 #include <QPixmap>
 #include <QWidget>
 
+class QWebEngineProfile;
+
 namespace qinglan {
 
 class HtmlView;
+
 
 // The information window of the help and about pages: a fixed window with its
 // picture behind a small view.
@@ -15,7 +18,7 @@ class Form3 final : public QWidget {
     Q_DISABLE_COPY_MOVE(Form3)
 
 public:
-    explicit Form3(const QIcon& icon);
+    Form3(const QIcon& icon, QWebEngineProfile* profile);
 
     void ShowCentred();
 

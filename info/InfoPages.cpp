@@ -1,7 +1,7 @@
-#include "InfoPages.h"
+#include "info/InfoPages.h"
 
-#include "Config.h"
-#include "Pages.h"
+#include "config/Config.h"
+#include "shell/Pages.h"
 
 namespace qinglan {
 

@@ -1,16 +1,17 @@
-#include "InfoWindow.h"
+#include "info/InfoWindow.h"
 
-#include "Form3.h"
-#include "HtmlView.h"
-#include "InfoPages.h"
-#include "NamedFile.h"
-#include "Pages.h"
+#include "cloud/NamedFile.h"
+#include "info/Form3.h"
+#include "info/InfoPages.h"
+#include "shell/HtmlView.h"
+#include "shell/Pages.h"
 
 namespace qinglan {
 
-InfoWindow::InfoWindow(Config config, Environment environment, QIcon icon, QObject* parent)
+InfoWindow::InfoWindow(Config config, Environment environment, QIcon icon,
+                       QWebEngineProfile* profile, QObject* parent)
     : QObject(parent), m_config(std::move(config)), m_env(std::move(environment)),
-      m_icon(std::move(icon)) {}
+      m_icon(std::move(icon)), m_profile(profile) {}
 
 InfoWindow::~InfoWindow() { delete m_window; }
 
@@ -27,7 +28,7 @@ void InfoWindow::ShowAbout() {
 void InfoWindow::Show(const QString& caption, int folderId, const QString& fileName,
                       const QStringList& builtIn) {
     delete m_window; // whatever it showed is discarded
-    m_window = new Form3(m_icon);
+    m_window = new Form3(m_icon, m_profile);
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     m_window->ShowCentred();
     m_window->setWindowTitle(caption);

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "Config.h"
-#include "Environment.h"
-#include "Form3.h"
+#include "config/Config.h"
+#include "info/Form3.h"
+#include "shell/Environment.h"
 
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
+
+class QWebEngineProfile;
 
 namespace qinglan {
 
@@ -17,7 +19,8 @@ class InfoWindow final : public QObject {
     Q_DISABLE_COPY_MOVE(InfoWindow)
 
 public:
-    InfoWindow(Config config, Environment environment, QIcon icon, QObject* parent = nullptr);
+    InfoWindow(Config config, Environment environment, QIcon icon, QWebEngineProfile* profile,
+               QObject* parent = nullptr);
     ~InfoWindow() override;
 
     void ShowHelp();
@@ -33,6 +36,7 @@ private:
     const Config m_config;
     const Environment m_env;
     const QIcon m_icon;
+    QWebEngineProfile* const m_profile;
     QPointer<Form3> m_window;
 };
 

@@ -1,30 +1,29 @@
 #pragma once
 
-#include "Config.h"
-#include "Environment.h"
+#include "config/Config.h"
+#include "shell/Environment.h"
 
 #include <QString>
 
-#include <functional>
-
-class QTimer;
 class QWidget;
 
 namespace qinglan {
 
-// The update check: compares this version with the one in the update folder's
-// "最新版本.txt" and, when that one is newer and the user agrees, saves the new
-// executable beside the running one and ends the program.
-struct UpdateCheck final {
-    Config config;
-    Environment environment;
-    QWidget* window = nullptr;       // the main window: parent of the boxes
-    QTimer* startupTimer = nullptr;  // the main window's Timer1
-    QString* silentFlag = nullptr;   // its Tag: "1" when the check runs by itself
-    // Ends the program at once, without closing windows.
-    std::function<void()> terminate;
-
-    void Run() const;
+// How an update check ended.
+enum class UpdateCheckEnd {
+    Failed,   // no usable version file, or the executable could not be had or saved
+    Declined, // a newer version exists and the user said No
+    Saved,    // the new executable is saved (or was already there); the program ends
+    UpToDate, // nothing newer
 };
+
+// The update check: compares currentVersion with the one in the update folder's
+// "最新版本.txt" and, when that one is newer and the user agrees, saves the new
+// executable (Environment::UpdateDir, created when missing) and says so. Every
+// outcome but UpToDate-while-silent is told in a box parented to window. The
+// caller disables its start-up timer first, clears its silent flag on UpToDate
+// and ends the program on Saved.
+UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
+                              const QString& currentVersion, bool silent, QWidget* window);
 
 } // namespace qinglan

@@ -1,5 +1,6 @@
-#include "Versions.h"
+#include "info/Versions.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace qinglan {
@@ -36,6 +37,21 @@ Announcement ParseAnnouncement(const QString& text) {
         return i < lines.size() && lines[i].size() > 3 ? lines[i].mid(3) : QString();
     };
     return {afterLeadIn(0), afterLeadIn(1)};
+}
+
+QUrl AnnouncementAddress(const QString& url) {
+    const QString text = url.trimmed();
+    if (text.isEmpty())
+        return {};
+    // A scheme is letters, digits, "+", "-" and "." before the first ":"; a text
+    // without one, or whose "scheme" is really a host and port, is read as http.
+    static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):(?!\\d)"));
+    const QRegularExpressionMatch match = scheme.match(text);
+    QUrl address(match.hasMatch() ? text : QStringLiteral("http://") + text, QUrl::TolerantMode);
+    const QString kind = address.scheme().toLower();
+    if (!address.isValid() || (kind != u"http" && kind != u"https") || address.host().isEmpty())
+        return {};
+    return address;
 }
 
 } // namespace qinglan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 namespace qinglan {
 
@@ -32,5 +33,11 @@ struct Announcement final {
     QString url;
 };
 Announcement ParseAnnouncement(const QString& text);
+
+// The web address the announcement entry may open: an http or https address as
+// written, or one without a scheme ("www.example.org/x") taken as http. Empty
+// for anything else (file:, javascript:, another scheme, no host), which is
+// never handed to a browser.
+QUrl AnnouncementAddress(const QString& url);
 
 } // namespace qinglan

@@ -1,7 +1,7 @@
-#include "BulkDownload.h"
+#include "mirror/BulkDownload.h"
 
-#include "DataLayout.h"
-#include "Http.h"
+#include "cloud/Http.h"
+#include "entries/DataLayout.h"
 
 #include <QFileInfo>
 
@@ -16,7 +16,7 @@ qint64 DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dat
         // A failed download is not looked at: the file stays missing, and the
         // next pass or a query fetches it.
         if (path && !QFileInfo::exists(*path))
-            DownloadToFile(itemsBaseUrl + item.ResourceID, *path);
+            (void)DownloadToFile(itemsBaseUrl + item.ResourceID, *path);
         ++count;
         if (afterItem)
             afterItem(count);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Listing.h"
+#include "cloud/Listing.h"
 
 #include <QString>
 

@@ -1,27 +1,31 @@
-#include "Form2.h"
+#include "mirror/Form2.h"
 
-#include "BulkDownload.h"
-#include "DataLayout.h"
-#include "EntryIndex.h"
-#include "Listing.h"
-#include "MessageBoxes.h"
-#include "ProgramEnd.h"
-#include "Placement.h"
-#include "Resources.h"
-#include "Twips.h"
-#include "WindowFetch.h"
+#include "cloud/Listing.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "mirror/BulkDownload.h"
+#include "resources/Resources.h"
+#include "shell/MessageBoxes.h"
+#include "shell/Placement.h"
+#include "shell/Twips.h"
+#include "shell/WindowFetch.h"
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QPushButton>
-
 #include <QFileInfo>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
 namespace qinglan {
 
 namespace {
+
+QTimer* SecondTimer(QObject* parent) {
+    auto* timer = new QTimer(parent);
+    timer->setInterval(1000);
+    return timer;
+}
 
 QLabel* Bar(QWidget* parent, const QRect& geometry, const QColor& color) {
     auto* label = new QLabel(parent);
@@ -34,47 +38,47 @@ QLabel* Bar(QWidget* parent, const QRect& geometry, const QColor& color) {
     return label;
 }
 
+QLabel* Notice(QWidget* parent) {
+    auto* label = new QLabel(QStringLiteral("正在下载文件到本地 下载成功后您可以离线使用本软件"), parent);
+    label->setGeometry(Px(1200), Px(1750), Px(6135), Px(255));
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPointSizeF(10.5);
+    font.setBold(true);
+    label->setFont(font);
+    QPalette red = label->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(red);
+    label->hide();
+    return label;
+}
+
+QPushButton* CancelButton(QWidget* parent) {
+    auto* button = new QPushButton(QStringLiteral("取  消"), parent);
+    button->setGeometry(Px(7440), Px(120), Px(1215), Px(495));
+    button->hide();
+    return button;
+}
+
 } // namespace
 
-Form2::Form2(Config config, Environment environment, QWidget* mainWindow,
-             std::function<bool()> openMainWindow)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_config(std::move(config)),
-      m_env(std::move(environment)), m_mainWindow(mainWindow),
-      m_openMainWindow(std::move(openMainWindow)), m_picture(resources::SplashPicture()) {
+Form2::Form2(Config config, Environment environment)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), Timer1(SecondTimer(this)),
+      Timer2(SecondTimer(this)),
+      // Drawn in this order, the track at the bottom.
+      Label2(Bar(this, QRect(0, Px(1700), Px(8775), Px(300)), QColor(128, 128, 128))),
+      Label1(Bar(this, QRect(0, Px(1700), Px(15), Px(300)), QColor(255, 128, 0))),
+      Label3(Notice(this)), Command1(CancelButton(this)), m_config(std::move(config)),
+      m_env(std::move(environment)), m_picture(resources::SplashPicture()) {
     setWindowTitle(QStringLiteral("请稍等"));
     setWindowIcon(QIcon(resources::Icon()));
     setFixedSize(Px(8790), Px(3570));
-    DataPath = m_env.DataPath();
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &Form2::BuildEntryIndex);
-    Timer1->start();
-
-    Timer2 = new QTimer(this);
-    Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, &Form2::RunBulkDownload);
-
-    // Drawn in this order, the track at the bottom.
-    Label2 = Bar(this, QRect(0, Px(1700), Px(8775), Px(300)), QColor(128, 128, 128));
-    Label1 = Bar(this, QRect(0, Px(1700), Px(15), Px(300)), QColor(255, 128, 0));
-    Label3 = new QLabel(QStringLiteral("正在下载文件到本地 下载成功后您可以离线使用本软件"), this);
-    Label3->setGeometry(Px(1200), Px(1750), Px(6135), Px(255));
-    QFont notice;
-    notice.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
-                        QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-    notice.setPointSizeF(10.5);
-    notice.setBold(true);
-    Label3->setFont(notice);
-    QPalette red = Label3->palette();
-    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-    Label3->setPalette(red);
-    Label3->hide();
-    Command1 = new QPushButton(QStringLiteral("取  消"), this);
-    Command1->setGeometry(Px(7440), Px(120), Px(1215), Px(495));
-    Command1->hide();
-    TerminateProgram = &TerminateNow;
-    connect(Command1, &QPushButton::clicked, this, [this] { TerminateProgram(); });
+    connect(Command1, &QPushButton::clicked, this, &Form2::CancelRequested);
+    Timer1->start();
 }
 
 Form2::~Form2() = default;
@@ -87,35 +91,39 @@ void Form2::paintEvent(QPaintEvent*) {
     painter.drawPixmap(0, 0, m_picture);
 }
 
+void Form2::AbortStartup() {
+    m_startupAborted = true;
+    Timer1->stop();
+    close();
+}
+
 void Form2::BuildEntryIndex() {
-    if (!m_openMainWindow()) {
-        Timer1->stop();
-        close();
+    emit MainWindowWanted();
+    if (m_startupAborted)
         return;
-    }
     Timer1->stop();
 
-    if (QFileInfo::exists(IndexPath(DataPath))) {
+    if (QFileInfo::exists(IndexPath(DataPath()))) {
         close();
-        m_openMainWindow(); // only brings it to the front
+        emit MainWindowWanted(); // only brings it to the front
         return;
     }
 
-    const QString listing =
-        FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
+    const QString listing = FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
     if (listing.isEmpty()) {
         close();
         return;
     }
-    const QString error = WriteEntryIndex(DataPath, EntryIndexText(ListItems(listing)));
+    const QString error = WriteEntryIndex(DataPath(), EntryIndexText(ListItems(listing)));
     if (!error.isEmpty())
         ShowFailure(this, error);
     close();
 }
 
 void Form2::ShowDownloadControls() {
-    DataPath = m_env.DataPath();
     ShowCentred();
+    // Every pass starts from an empty fill, one pixel wide.
+    Label1->resize(Px(15), Label1->height());
     for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
                              static_cast<QWidget*>(Label3), static_cast<QWidget*>(Command1)})
         control->show();
@@ -124,25 +132,24 @@ void Form2::ShowDownloadControls() {
 
 void Form2::RunBulkDownload() {
     Timer2->stop();
-    DataPath = m_env.DataPath();
 
     const QString listing = FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
     if (listing.isEmpty()) {
-        m_mainWindow->show();
+        emit PassEnded();
         close();
         return;
     }
 
     const int w = width(); // the track spans the whole window
     Label2->resize(w, Label2->height());
-    DownloadMissingEntries(ListItems(listing), DataPath, m_config.itemsBaseUrl, [&](qint64 count) {
+    DownloadMissingEntries(ListItems(listing), DataPath(), m_config.itemsBaseUrl, [&](qint64 count) {
         const double fill = double(w) / ExpectedEntryCount * double(count);
         Label1->resize(int(fill), Label1->height());
         QCoreApplication::processEvents();
     });
 
     ShowMessage(this, QStringLiteral("下载完成，您可以离线使用本软件了！"));
-    m_mainWindow->show();
+    emit PassEnded();
     close();
 }
 

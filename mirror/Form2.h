@@ -1,13 +1,11 @@
 #pragma once
 
-#include "Config.h"
-#include "Environment.h"
+#include "config/Config.h"
+#include "shell/Environment.h"
 
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -15,41 +13,50 @@ class QTimer;
 
 namespace qinglan {
 
-// The please-wait window: the program's first window, which opens the main
-// window and builds the entry index when there is none yet.
+// The please-wait window: the program's first window, which has the main window
+// opened and builds the entry index when there is none yet; later the window of
+// the bulk download's progress. It says with signals what concerns the main
+// window and the program; the program connects them.
 class Form2 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form2)
 
 public:
-    // openMainWindow shows the main window, loading it first when needed; it
-    // returns false when the main window could not be loaded.
-    Form2(Config config, Environment environment, QWidget* mainWindow,
-          std::function<bool()> openMainWindow);
+    Form2(Config config, Environment environment);
     ~Form2() override;
 
     // Shows the window centred on the screen.
     void ShowCentred();
 
-    // The start-up tick: opens the main window, then builds ML when it is missing.
+    // The start-up tick: has the main window opened, then builds ML when it is missing.
     void BuildEntryIndex();
+    // The main window could not be loaded: start-up stops and the window closes.
+    void AbortStartup();
 
-    // The bulk download: shows the progress controls, and one second later
-    // (Timer2) downloads every entry that is not on disk yet.
+    // The bulk download: shows the progress controls with an empty fill, and one
+    // second later (Timer2) downloads every entry that is not on disk yet.
     void ShowDownloadControls();
     void RunBulkDownload();
 
     // The number of items at which the progress fill spans the whole track.
     static constexpr int ExpectedEntryCount = 6022;
 
-    QString DataPath;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QLabel* Label1 = nullptr; // progress fill
-    QLabel* Label2 = nullptr; // progress track
-    QLabel* Label3 = nullptr; // notice
-    QPushButton* Command1 = nullptr; // Cancel: ends the program at once
-    std::function<void()> TerminateProgram;
+    QString DataPath() const { return m_env.DataPath(); }
+
+    QTimer* const Timer1;
+    QTimer* const Timer2;
+    QLabel* const Label2;      // progress track
+    QLabel* const Label1;      // progress fill
+    QLabel* const Label3;      // notice
+    QPushButton* const Command1; // Cancel: ends the program at once
+
+signals:
+    // The main window is to be shown (loaded first when it is not yet).
+    void MainWindowWanted();
+    // A bulk pass is over: the main window is to be shown again.
+    void PassEnded();
+    // Cancel was pressed: the program is to end at once, closing no window.
+    void CancelRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,9 +64,8 @@ protected:
 private:
     const Config m_config;
     const Environment m_env;
-    QWidget* const m_mainWindow;
-    const std::function<bool()> m_openMainWindow;
     QPixmap m_picture;
+    bool m_startupAborted = false;
 };
 
 } // namespace qinglan

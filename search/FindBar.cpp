@@ -1,6 +1,6 @@
-#include "FindBar.h"
+#include "search/FindBar.h"
 
-#include "HtmlView.h"
+#include "shell/HtmlView.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
+
+#include <utility>
 
 namespace qinglan {
 
@@ -47,6 +49,15 @@ FindBar::FindBar(HtmlView* view, QWidget* parent) : QWidget(parent), m_view(view
     connect(close, &QToolButton::clicked, this, &FindBar::Close);
     connect(m_input, &QLineEdit::textChanged, this, [this] { Find(false); });
     connect(m_view->page(), &QWebEnginePage::findTextFinished, this, &FindBar::ShowResult);
+    // The engine finds nothing in a document that is still loading, even when its
+    // text is already there, and it does not search again by itself: a search asked
+    // for meanwhile runs when the load has finished.
+    connect(m_view->page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
+    connect(m_view->page(), &QWebEnginePage::loadFinished, this, [this] {
+        m_loading = false;
+        if (std::exchange(m_findAfterLoad, false) && isVisible())
+            Find(false);
+    });
     hide();
 }
 
@@ -65,6 +76,7 @@ void FindBar::Open() {
 }
 
 void FindBar::Close() {
+    m_findAfterLoad = false;
     m_view->page()->findText(QString()); // clears the highlights
     m_status->clear();
     hide();
@@ -82,6 +94,10 @@ void FindBar::Find(bool backward) {
     if (text.isEmpty()) {
         m_view->page()->findText(QString());
         m_status->clear();
+        return;
+    }
+    if (m_loading) {
+        m_findAfterLoad = true;
         return;
     }
     m_view->page()->findText(text, backward ? QWebEnginePage::FindBackward

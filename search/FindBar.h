@@ -40,6 +40,8 @@ private:
     HtmlView* const m_view;
     QLineEdit* m_input = nullptr;
     QLabel* m_status = nullptr;
+    bool m_loading = false;
+    bool m_findAfterLoad = false;
 };
 
 } // namespace qinglan

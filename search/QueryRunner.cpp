@@ -1,19 +1,17 @@
-#include "QueryRunner.h"
+#include "search/QueryRunner.h"
 
-#include "DataLayout.h"
-#include "GbkText.h"
-#include "Http.h"
-#include "HtmlView.h"
-#include "Listing.h"
-#include "Pages.h"
-#include "ResultPage.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "entries/DataLayout.h"
+#include "search/ResultPage.h"
+#include "shell/HtmlView.h"
+#include "shell/Pages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 
 namespace qinglan {
 
@@ -29,28 +27,30 @@ constexpr int LinesPerClockCheck = 32;
 QueryRunner::QueryRunner(QueryContext context, QObject* parent)
     : QObject(parent), m_context(std::move(context)) {}
 
-void QueryRunner::Run() {
+void QueryRunner::Run(const QString& query) {
+    if (m_abandoned)
+        return;
+    m_next = query;
     if (m_running) {
         // Asked for again from inside a pause of the running query.
         m_superseded = true;
         return;
     }
     m_running = true;
-    m_context.queryButton->setEnabled(false);
-    bool shown = false;
+    emit Busy();
+    bool done = false;
     do {
         m_superseded = false;
-        shown = RunOnce();
-    } while (!shown);
+        done = RunOnce(m_next) || m_abandoned;
+    } while (!done);
     m_running = false;
-    m_context.queryButton->setEnabled(true);
     emit Idle();
 }
 
-bool QueryRunner::RunOnce() {
-    const QString query = m_context.queryBox->text();
-    const QString index =
-        ReadGbkTextFile(IndexPath(m_context.dataPath)).value_or(QString());
+void QueryRunner::Abandon() { m_abandoned = true; }
+
+bool QueryRunner::RunOnce(const QString& query) {
+    const QString index = ReadGbkTextFile(IndexPath(m_context.dataPath)).value_or(QString());
     m_pictureListingRead = false;
     m_pictureListing.clear();
 
@@ -67,15 +67,17 @@ bool QueryRunner::RunOnce() {
             QCoreApplication::processEvents();
             sinceYield.restart();
         }
-        return !m_superseded;
+        return !m_superseded && !m_abandoned;
     };
 
     const std::optional<QString> page = BuildResultPage(index, query, sources);
-    if (!page)
+    if (!page || m_abandoned)
         return false;
-    // A page file that cannot be written leaves the previous page in view.
-    if (ShowPageFile(*m_context.view, m_context.resultPagePath, *page).isEmpty())
+    const QString error = ShowPageFile(*m_context.view, m_context.resultPagePath, *page);
+    if (error.isEmpty())
         emit PageShown(query);
+    else
+        emit PageFailed(QStringLiteral("无法写入结果页%1").arg(error));
     return true;
 }
 
@@ -85,8 +87,8 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
     const auto path = EntryFilePath(m_context.dataPath, remoteName);
     if (!path)
         return {};
-    if (!QFileInfo::exists(*path))
-        DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path);
+    if (!QFileInfo::exists(*path) && !m_abandoned)
+        (void)DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path); // judged by the file
     const QString text = ReadGbkTextFile(*path).value_or(QString());
     // No empty entry file stays: the next query tries the download again.
     if (text.isEmpty())
@@ -96,7 +98,7 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
 
 QString QueryRunner::PictureAddress(const QString& displayName) {
     const QString folder = m_context.itemsBaseUrl + QString::number(m_context.pictureFolderId);
-    if (!m_pictureListingRead) {
+    if (!m_pictureListingRead && !m_abandoned) {
         m_pictureListing = TryHttpGetText(folder);
         m_pictureListingRead = true;
     }

@@ -1,6 +1,6 @@
-#include "ResultPage.h"
+#include "search/ResultPage.h"
 
-#include "Pages.h"
+#include "shell/Pages.h"
 
 namespace qinglan {
 

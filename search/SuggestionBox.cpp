@@ -1,6 +1,6 @@
-#include "SuggestionBox.h"
+#include "search/SuggestionBox.h"
 
-#include "GbkText.h"
+#include "cloud/GbkText.h"
 
 #include <QEvent>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Suggestions.h"
+#include "search/Suggestions.h"
 
 #include <QObject>
 #include <QString>

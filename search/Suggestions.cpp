@@ -1,4 +1,4 @@
-#include "Suggestions.h"
+#include "search/Suggestions.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,15 +1,15 @@
 // HTTP fetch and download, named file fetch and the qinglan-cloud tool, against
 // a served store, a scripted server and nginx.
 #include "CloudServer.h"
-#include "GbkText.h"
-#include "Http.h"
-#include "Listing.h"
-#include "NamedFile.h"
+#include "MessageBoxAnswerer.h"
 #include "RawHttpServer.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "WindowFetch.h"
-#include "MessageBoxAnswerer.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "cloud/NamedFile.h"
+#include "shell/WindowFetch.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,6 +23,13 @@
 using namespace qinglan;
 
 namespace {
+
+HttpLimits TestLimits() {
+    HttpLimits limits;
+    limits.connect = std::chrono::milliseconds(2000);
+    limits.stall = std::chrono::seconds(2);
+    return limits;
+}
 
 QByteArray Binary() {
     QByteArray bytes;
@@ -61,7 +68,7 @@ private slots:
         QString error;
         QVERIFY2(m_cloud.Publish(SampleLibrary(), &error), qPrintable(error));
         QVERIFY(m_cloud.Start());
-        SetHttpTimeouts({std::chrono::milliseconds(2000), std::chrono::seconds(2)});
+        SetHttpLimits(TestLimits());
     }
 
     void publishedListingsReadBack() {
@@ -94,11 +101,11 @@ private slots:
                  QString());
 
         const QString target = m_tmp.filePath(QStringLiteral("图.jpg"));
-        QCOMPARE(DownloadToFile(jpg, target), int(DownloadOk));
+        QVERIFY(DownloadToFile(jpg, target).ok());
         QCOMPARE(ReadAll(target), Binary());
         // Text files are stored in GBK.
         const QString entry = GetItemUrl(Folder(101), QStringLiteral("0001甘草.html"));
-        QCOMPARE(DownloadToFile(entry, m_tmp.filePath(QStringLiteral("e.html"))), int(DownloadOk));
+        QVERIFY(DownloadToFile(entry, m_tmp.filePath(QStringLiteral("e.html"))).ok());
         QCOMPARE(ReadAll(m_tmp.filePath(QStringLiteral("e.html"))),
                  ToGbk(QStringLiteral("<h2>甘草</h2><p>补脾益气</p>")));
     }
@@ -153,12 +160,12 @@ private slots:
             QStringLiteral("http://127.0.0.1:%1/x").arg(UnusedPort())};
         for (const QString& url : urls) {
             const QString fresh = m_tmp.filePath(QStringLiteral("fresh.bin"));
-            QVERIFY(DownloadToFile(url, fresh) != DownloadOk);
+            QVERIFY(!DownloadToFile(url, fresh).ok());
             QVERIFY2(!QFileInfo::exists(fresh), qPrintable(url));
 
             const QString existing = m_tmp.filePath(QStringLiteral("existing.bin"));
             QVERIFY(WriteFile(existing, "old content"));
-            QVERIFY(DownloadToFile(url, existing) != DownloadOk);
+            QVERIFY(!DownloadToFile(url, existing).ok());
             QCOMPARE(ReadAll(existing), QByteArray("old content"));
         }
         // No temporary files are left behind either.
@@ -172,6 +179,39 @@ private slots:
         timer.start();
         QVERIFY(!HttpGetText(server.Url(QStringLiteral("/"))));
         QVERIFY(timer.elapsed() < 15000);
+    }
+
+    void aTrickleAnEndlessBodyAndASlowDownloadAreGivenUp() {
+        HttpLimits limits = TestLimits();
+        limits.textTotal = std::chrono::seconds(2);
+        limits.maxTextBytes = 4096;
+        limits.stall = std::chrono::seconds(2);
+        SetHttpLimits(limits);
+        const std::string slowBody(2000, 'x');
+        RawHttpServer server([&](const std::string& head) {
+            RawHttpServer::Reply reply{RawHttpServer::Response("200 OK", slowBody)};
+            if (head.find("/large") != std::string::npos)
+                return RawHttpServer::Reply{RawHttpServer::Response("200 OK", std::string(5000, 'y'))};
+            if (head.find("/chunked") != std::string::npos)
+                return RawHttpServer::Reply{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                            "1388\r\n" + std::string(5000, 'z') + "\r\n0\r\n\r\n"};
+            // About 200 bytes a second: over a second a byte, under a kilobyte.
+            reply.trickleMs = 100;
+            reply.trickleBytes = 20;
+            return reply;
+        });
+        // A text fetch is given up at its overall limit, though bytes keep coming.
+        QVERIFY(!HttpGetText(server.Url(QStringLiteral("/trickle"))));
+        // A body beyond the size limit, announced or not, fails as a whole.
+        QVERIFY(!HttpGetText(server.Url(QStringLiteral("/large"))));
+        QVERIFY(!HttpGetText(server.Url(QStringLiteral("/chunked"))));
+        // A download slower than a kilobyte a second fails and leaves nothing.
+        const QString target = m_tmp.filePath(QStringLiteral("slow.bin"));
+        const DownloadOutcome slow = DownloadToFile(server.Url(QStringLiteral("/trickle")), target);
+        QCOMPARE(slow.result, DownloadResult::TransferFailed);
+        QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("slow.bin*")}, QDir::Files), QStringList());
+        SetHttpLimits(TestLimits());
     }
 
     void namedText() {
@@ -192,10 +232,9 @@ private slots:
         // DownloadNamedFile leaves the file at the path, replacing one there.
         const QString saved = m_tmp.filePath(QStringLiteral("saved.jpg"));
         QVERIFY(WriteFile(saved, "older"));
-        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("甘草.jpg"), saved).isEmpty());
+        QVERIFY(DownloadNamedFile(base, 102, QStringLiteral("甘草.jpg"), saved).ok());
         QCOMPARE(ReadAll(saved), Binary());
-        QCOMPARE(DownloadNamedFile(base, 102, QStringLiteral("none.jpg"), m_tmp.filePath(QStringLiteral("n"))),
-                 QString());
+        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("none.jpg"), m_tmp.filePath(QStringLiteral("n"))).listed);
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("n"))));
     }
 
@@ -299,9 +338,8 @@ private slots:
         const QString listing = *HttpGetText(base + QStringLiteral("102"));
         QCOMPARE(ListItems(listing).size(), 2);
         const QString target = m_tmp.filePath(QStringLiteral("nginx.jpg"));
-        QCOMPARE(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
-                                target),
-                 int(DownloadOk));
+        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
+                               target).ok());
         QCOMPARE(ReadAll(target), Binary());
         QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), m_tmp.filePath(QStringLiteral("b"))),
                  QStringLiteral("<body>首页</body>"));

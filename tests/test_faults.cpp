@@ -1,15 +1,16 @@
 // What real networks and machines do to the program: hostile pages, broken and
 // silent servers, a read-only data folder, damaged index files.
-#include "DataLayout.h"
-#include "Form1.h"
-#include "GbkText.h"
-#include "Http.h"
-#include "HtmlView.h"
-#include "Pages.h"
+#include "MainWindow.h"
 #include "RawHttpServer.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
+#include "app/Form1.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "entries/DataLayout.h"
+#include "shell/HtmlView.h"
+#include "shell/Pages.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -25,53 +26,13 @@ using namespace qinglan;
 
 namespace {
 
-// Records every request it gets; answers /items/O!<n> from a table.
-class Recorder {
-public:
-    explicit Recorder(QMap<QString, std::string> replies = {})
-        : m_replies(std::move(replies)), m_server([this](const std::string& head) {
-              QMutexLocker lock(&m_mutex);
-              const QString path = QString::fromStdString(head.substr(4, head.find(' ', 4) - 4));
-              m_paths << path;
-              if (path.endsWith(u"!hang"))
-                  return RawHttpServer::Reply{{}, true};
-              const auto it = m_replies.constFind(path);
-              return RawHttpServer::Reply{it != m_replies.constEnd()
-                                              ? *it
-                                              : RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
-          }) {}
-    QString Url(const QString& path) const { return m_server.Url(path); }
-    QStringList Paths() const { QMutexLocker lock(&m_mutex); return m_paths; }
-
-private:
-    QMap<QString, std::string> m_replies;
-    mutable QMutex m_mutex;
-    QStringList m_paths;
-    RawHttpServer m_server;
-};
-
-struct Window {
-    QTemporaryDir app, temp;
-    std::unique_ptr<Form1> form;
-
-    Window(const QString& base, const QByteArray& indexBytes) {
-        Config config = Config::Compiled();
-        config.itemsBaseUrl = base;
-        config.pictureFolderId = 2;
-        QDir().mkpath(Data());
-        WriteFile(Data(QStringLiteral("ML")), indexBytes);
-        form = std::make_unique<Form1>(config, Environment{app.path(), temp.path()});
-        form->Timer1->setInterval(3600000);
-    }
-    QString Data(const QString& name = {}) const {
-        return app.filePath(QStringLiteral("Data")) + (name.isEmpty() ? QString() : u'/' + name);
-    }
-    QString Page() const { return FromGbk(ReadAll(temp.filePath(QStringLiteral("qnln1.html")))); }
-    void Query(const QString& text) {
-        form->Text1->setText(text);
-        form->Command1->click();
-    }
-};
+std::unique_ptr<MainWindow> Window(const QString& base, const QByteArray& indexBytes) {
+    Config config = TestConfig(base);
+    config.pictureFolderId = 2;
+    auto w = std::make_unique<MainWindow>(config);
+    w->WriteIndexBytes(indexBytes);
+    return w;
+}
 
 QByteArray Index(const QStringList& lines) {
     QString text;
@@ -86,17 +47,22 @@ class TestFaults final : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { SetHttpTimeouts({std::chrono::milliseconds(2000), std::chrono::seconds(2)}); }
+    void initTestCase() {
+        HttpLimits limits;
+        limits.connect = std::chrono::milliseconds(2000);
+        limits.stall = std::chrono::seconds(2);
+        SetHttpLimits(limits);
+    }
 
     void scriptsInEntriesCannotReadLocalFiles() {
         QTemporaryDir secrets;
         const QByteArray secret = QUrl::fromLocalFile(secrets.filePath(QStringLiteral("secret.txt"))).toEncoded();
         QVERIFY(WriteFile(secrets.filePath(QStringLiteral("secret.txt")), "TOPSECRET-LOCAL"));
-        Recorder listener;
-        Window w(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
+        RecordingServer listener;
+        auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
                  Index({QStringLiteral("7 - 0007恶意.html"), QStringLiteral("8 - 0008恶意二.html")}));
-        QVERIFY(w.form->Open());
-        QVERIFY(WriteFile(w.temp.filePath(QStringLiteral("secret.txt")), "TOPSECRET-TEMP"));
+        QVERIFY(w->form->Open());
+        QVERIFY(WriteFile(w->temp.filePath(QStringLiteral("secret.txt")), "TOPSECRET-TEMP"));
         // An entry (as served, cached in the data folder) that reports that it ran,
         // then tries every route a page has to read local files, and sends what it
         // read to a loopback listener.
@@ -110,63 +76,63 @@ private slots:
             "f.onload=function(){try{send(f.contentDocument.body.innerText)}catch(e){}};"
             "document.body.appendChild(f)});"
             "var s=document.createElement('script');s.src='secret.txt';document.body.appendChild(s);</script>";
-        QVERIFY(WriteFile(w.Data(QStringLiteral("恶意.html")), ToGbk(QStringLiteral("<p>恶意条目</p>")) + script));
-        w.Query(QStringLiteral("恶意"));
+        QVERIFY(WriteFile(w->Data(QStringLiteral("恶意.html")), ToGbk(QStringLiteral("<p>恶意条目</p>")) + script));
+        w->Query(QStringLiteral("恶意"));
         QTRY_VERIFY_WITH_TIMEOUT(listener.Paths().contains(QStringLiteral("/alive")), 15000);
         QTest::qWait(1500);
         for (const QString& path : listener.Paths())
             QVERIFY2(!path.startsWith(u"/leak"), qPrintable(path));
         // The page keeps its tile and its related links.
         QTRY_COMPARE_WITH_TIMEOUT(
-            EvaluateInView(*w.form->WebBrowser1,
+            EvaluateInView(*w->form->WebBrowser1,
                            QStringLiteral("(function(){var i=document.createElement('img');i.id='t';i.src='QNLNBJ1.JPG';"
                                           "document.body.appendChild(i);return 'added'})()")),
             QStringLiteral("added"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(
-            EvaluateInView(*w.form->WebBrowser1, QStringLiteral("String(document.getElementById('t').naturalWidth)")),
+            EvaluateInView(*w->form->WebBrowser1, QStringLiteral("String(document.getElementById('t').naturalWidth)")),
             QStringLiteral("66"), 10000);
-        EvaluateInView(*w.form->WebBrowser1, QStringLiteral("document.getElementById('恶意二').click()"));
-        QTRY_COMPARE_WITH_TIMEOUT(w.form->Text1->text(), QStringLiteral("恶意二"), 10000);
+        EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('恶意二').click()"));
+        QTRY_COMPARE_WITH_TIMEOUT(w->form->Text1->text(), QStringLiteral("恶意二"), 10000);
     }
 
     void brokenAndSilentEntryDownloads() {
-        Recorder cloud({{QStringLiteral("/items/O!1"), RawHttpServer::Response("500 Internal Server Error", "<h1>500</h1>")},
-                        {QStringLiteral("/items/O!2"), "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n<p>only the start"}});
-        Window w(cloud.Url(QStringLiteral("/items/O!")),
+        RecordingServer cloud({{"/items/O!1", RawHttpServer::Response("500 Internal Server Error", "<h1>500</h1>")},
+                               {"/items/O!2", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n<p>only the start"}});
+        auto w = Window(cloud.Url(QStringLiteral("/items/O!")),
                  Index({QStringLiteral("1 - 0001错误.html"), QStringLiteral("2 - 0002截断.html"),
                         QStringLiteral("hang - 0003无声.html")}));
-        QVERIFY(w.form->Open());
+        QVERIFY(w->form->Open());
         for (const QString& name : {QStringLiteral("错误"), QStringLiteral("截断")}) {
-            w.Query(name);
-            QVERIFY(w.Page().contains(QStringLiteral("<p>网络未连接，无法查询“") + name + QStringLiteral("”的信息。</p>")));
-            QVERIFY(!QFileInfo::exists(w.Data(name + QStringLiteral(".html"))));
+            w->Query(name);
+            QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“") + name + QStringLiteral("”的信息。</p>")));
+            QVERIFY(!QFileInfo::exists(w->Data(name + QStringLiteral(".html"))));
         }
         // A server that accepts and never answers: the query gives up within the time-outs.
         QElapsedTimer timer;
         timer.start();
-        w.Query(QStringLiteral("无声"));
+        w->Query(QStringLiteral("无声"));
         QVERIFY(timer.elapsed() < 20000);
-        QVERIFY(w.Page().contains(QStringLiteral("无法查询“无声”")));
-        QVERIFY(w.form->Command1->isEnabled());
+        QVERIFY(w->Page().contains(QStringLiteral("无法查询“无声”")));
+        QVERIFY(w->form->Command1->isEnabled());
     }
 
     void readOnlyDataFolder() {
-        Window w(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
+        auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
                  Index({QStringLiteral("1 - 0001甘草.html"), QStringLiteral("2 - 0002黄芪.html")}));
-        QVERIFY(w.form->Open());
-        WriteFile(w.Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>")));
+        QVERIFY(w->form->Open());
+        WriteFile(w->Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>")));
         QProcess chattr;
-        chattr.start(QStringLiteral("chattr"), {QStringLiteral("+i"), w.Data()});
+        chattr.start(QStringLiteral("chattr"), {QStringLiteral("+i"), w->Data()});
         if (!chattr.waitForFinished() || chattr.exitCode() != 0)
             QSKIP("this file system cannot make the folder read-only for root");
-        w.Query(QStringLiteral("甘草"));
-        const QString cached = w.Page();
-        w.Query(QStringLiteral("黄芪"));
-        const QString missing = w.Page();
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), w.Data()});
+        w->Query(QStringLiteral("甘草"));
+        const QString cached = w->Page();
+        w->Query(QStringLiteral("黄芪"));
+        const QString missing = w->Page();
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), w->Data()});
         QVERIFY(cached.contains(QStringLiteral("<p>本地甘草</p>")));
         QVERIFY(missing.contains(QStringLiteral("无法查询“黄芪”")));
-        QCOMPARE(QDir(w.Data()).entryList(QDir::Files), (QStringList{QStringLiteral("ML"), QStringLiteral("甘草.html")}));
+        QCOMPARE(QDir(w->Data()).entryList(QDir::Files), (QStringList{QStringLiteral("ML"), QStringLiteral("甘草.html")}));
     }
 
     void damagedIndexFiles() {
@@ -178,13 +144,13 @@ private slots:
             QByteArray(),
         };
         for (const QByteArray& index : indexes) {
-            Window w(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()), index);
-            QVERIFY(w.form->Open());
-            w.Query(QStringLiteral("."));
-            QVERIFY(w.Page().startsWith(QStringLiteral("<body style=")));
-            w.Query(QStringLiteral("Beta"));
-            QVERIFY(w.Page().startsWith(QStringLiteral("<body style=")));
-            QVERIFY(w.form->Command1->isEnabled());
+            auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()), index);
+            QVERIFY(w->form->Open());
+            w->Query(QStringLiteral("."));
+            QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
+            w->Query(QStringLiteral("Beta"));
+            QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
+            QVERIFY(w->form->Command1->isEnabled());
         }
     }
 };

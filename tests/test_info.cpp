@@ -1,20 +1,21 @@
 // Browsing windows, help and about, the update check, the announcement and the
 // start-up timer chain, against a served cloud.
 #include "CloudServer.h"
-#include "Form1.h"
-#include "Form3.h"
-#include "Form4.h"
-#include "HtmlView.h"
-#include "InfoPages.h"
-#include "InfoWindow.h"
-#include "Listing.h"
+#include "MainWindow.h"
 #include "MessageBoxAnswerer.h"
-#include "Pages.h"
 #include "RawHttpServer.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "Versions.h"
 #include "ViewProbe.h"
+#include "app/Form1.h"
+#include "browser/Form4.h"
+#include "cloud/Listing.h"
+#include "info/Form3.h"
+#include "info/InfoPages.h"
+#include "info/InfoWindow.h"
+#include "info/Versions.h"
+#include "shell/HtmlView.h"
+#include "shell/Pages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,32 +71,35 @@ class TestInfo final : public QObject {
 
     CloudServer m_cloud;
 
-    struct Window {
-        QTemporaryDir app, temp;
-        std::unique_ptr<Form1> form;
+    // A main window whose program-level requests are recorded, not carried out.
+    struct Window : MainWindow {
         int terminated = 0;
         QList<QUrl> opened;
+        explicit Window(const Config& config) : MainWindow(config) {
+            QObject::connect(form.get(), &Form1::TerminateRequested, [this] { ++terminated; });
+            QObject::connect(form.get(), &Form1::OpenExternally, [this](const QUrl& url) { opened << url; });
+        }
     };
 
-    std::unique_ptr<Window> Open(const QString& base, bool startTimers = false) {
-        auto w = std::make_unique<Window>();
-        Config config = Config::Compiled();
-        config.itemsBaseUrl = base;
+    static Config InfoConfig(const QString& base) {
+        Config config = TestConfig(base);
         config.homeFolderId = 13;
         config.helpFolderId = 14;
         config.aboutFolderId = 15;
         config.noticeFolderId = 16;
         config.updateFolderId = 17;
         config.webSearchUrl = QStringLiteral("http://127.0.0.1:9/s?wd=");
-        w->form = std::make_unique<Form1>(config, Environment{w->app.path(), w->temp.path()});
-        w->form->TerminateProgram = [raw = w.get()] { ++raw->terminated; };
-        w->form->OpenExternally = [raw = w.get()](const QUrl& url) { raw->opened << url; };
-        w->form->Timer1->setInterval(startTimers ? 100 : 3600000);
-        w->form->Timer2->setInterval(startTimers ? 100 : 3600000);
-        return w->form->Open() ? std::move(w) : nullptr;
+        return config;
     }
 
-    QString Offline() const { return QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort()); }
+    std::unique_ptr<Window> Open(const QString& base, bool startTimers = false) {
+        auto w = std::make_unique<Window>(InfoConfig(base));
+        w->form->Timer1->setInterval(startTimers ? 100 : 3600000);
+        w->form->Timer2->setInterval(startTimers ? 100 : 3600000);
+        return w->Open() ? std::move(w) : nullptr;
+    }
+
+    QString Offline() const { return OfflineItemsUrl(); }
 
     bool Serve(const QByteArray& versionFile, const QByteArray& notice = {}) {
         return m_cloud.Publish(Library(versionFile, notice));
@@ -146,7 +150,7 @@ private slots:
     }
 
     void browsingWindowLayoutAndGo() {
-        Form4* w = RouteNewWindow(QUrl(QStringLiteral("about:blank")), QIcon());
+        Form4* w = RouteNewWindow(QUrl(QStringLiteral("about:blank")), QIcon(), TestProfile());
         QCOMPARE(w->windowTitle(), QStringLiteral("Form4"));
         QCOMPARE(w->size(), QSize(528, 355));
         QCOMPARE(w->Text1->geometry(), QRect(0, 0, 508, 20));
@@ -179,13 +183,26 @@ private slots:
         QCOMPARE(help->windowTitle(), QStringLiteral("帮助"));
         QCOMPARE(help->size(), QSize(578, 211));
         QCOMPARE(help->WebBrowser1->geometry(), QRect(64, 16, 489, 153));
-        const QStringList rows = BuiltInHelpPage();
-        QCOMPARE(rows.size(), 7);
-        HtmlView reference;
-        reference.Navigate2(QStringLiteral("about:blank"));
-        WritePage(reference, rows.join(QString()));
-        QCOMPARE(WaitForDocumentContaining(*help->WebBrowser1, QStringLiteral("以上内容不是最新")),
-                 WaitForDocumentContaining(reference, QStringLiteral("以上内容不是最新")));
+        // The seven writes as the view holds them, compared with the texts themselves.
+        const QString helpBody =
+            QStringLiteral("<h3>【帮-助】</h3>"
+                           "<p>①.该软件可查询六千多种中药材，性能、别名、适应症等。</p>"
+                           "<p>②.首次使用该软件需大约1-3分钟更新时间（视网速而定）。</p>"
+                           "<p>④.在输入框内输入要查询的完整或部分中药名后单击“查询”按钮。</p>"
+                           "<p>⑤.发现BUG请尝试更新软件至最新版。仍无法解决问题，请联系作者，软件仍在不断完善中（联系方式见“关于”）。</p>"
+                           "<p><b>由于未联网或其他原因以上内容不是最新请以联网时为准</b></p>");
+        QCOMPARE(BuiltInHelpPage(), (QStringList{
+            QStringLiteral("<body style=\"border:0;margin:0;\">"),
+            QStringLiteral("<h3>【帮-助】</h3>"),
+            QStringLiteral("<p>①.该软件可查询六千多种中药材，性能、别名、适应症等。</p>"),
+            QStringLiteral("<p>②.首次使用该软件需大约1-3分钟更新时间（视网速而定）。</p>"),
+            QStringLiteral("<p>④.在输入框内输入要查询的完整或部分中药名后单击“查询”按钮。</p>"),
+            QStringLiteral("<p>⑤.发现BUG请尝试更新软件至最新版。仍无法解决问题，请联系作者，软件仍在不断完善中（联系方式见“关于”）。</p>"),
+            QStringLiteral("<p><b>由于未联网或其他原因以上内容不是最新请以联网时为准</b></p>")}));
+        WaitForDocumentContaining(*help->WebBrowser1, QStringLiteral("以上内容不是最新"));
+        QCOMPARE(EvaluateInView(*help->WebBrowser1, QStringLiteral("document.body.innerHTML")), helpBody);
+        QCOMPARE(EvaluateInView(*help->WebBrowser1, QStringLiteral("document.body.getAttribute('style')")),
+                 QStringLiteral("border:0;margin:0;"));
 
         // About is in the cloud: written unchanged, in one piece; the help window is gone.
         w->form->关于->trigger();
@@ -290,25 +307,32 @@ private slots:
     void anInstalledProgramSavesTheUpdateToTheDownloadFolder() {
         QVERIFY(Serve("最新版本：2.0.0.9\r\n更新内容：修正"));
         QTemporaryDir app, temp, home;
-        Config config = Config::Compiled();
-        config.itemsBaseUrl = m_cloud.ItemsBaseUrl();
-        config.homeFolderId = 13;
-        config.updateFolderId = 17;
-        const QString downloads = home.filePath(QStringLiteral("Downloads"));
-        QVERIFY(QDir().mkpath(downloads));
-        Form1 form(config, Environment::For(app.path(), temp.path(), false, home.filePath(QStringLiteral("share")),
-                                            downloads));
+        const Config config = InfoConfig(m_cloud.ItemsBaseUrl());
+        const QString share = home.filePath(QStringLiteral("share"));
         int terminated = 0;
-        form.TerminateProgram = [&] { ++terminated; };
-        form.Timer1->setInterval(3600000);
-        QVERIFY(form.Open());
-        MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-        form.更新->trigger();
+        const auto check = [&](const QString& downloads, const QString& expectedBox) {
+            Form1 form(config, Environment::For(app.path(), temp.path(), false, share, downloads), TestProfile());
+            connect(&form, &Form1::TerminateRequested, [&] { ++terminated; });
+            form.Timer1->setInterval(3600000);
+            QVERIFY(form.Open());
+            MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+            form.更新->trigger();
+            QCOMPARE(answerer.seen().size(), 2);
+            QCOMPARE(answerer.seen()[1].text, expectedBox);
+        };
+        // The download folder is made when missing.
+        const QString downloads = home.filePath(QStringLiteral("Downloads"));
         const QString saved = downloads + u'/' + ExecutableName(QStringLiteral("2.0.0.9"));
-        QCOMPARE(answerer.seen().size(), 2);
-        QVERIFY(answerer.seen()[1].text.contains(QStringLiteral("最新版被保存至") + saved));
+        check(downloads, QStringLiteral("更新成功！\r\n最新版被保存至") + saved +
+                             QStringLiteral("请退出当前版并删除再运行最新版。"));
         QCOMPARE(ReadAll(saved), Executable);
         QCOMPARE(QDir(app.path()).entryList(QDir::Files), QStringList());
+        QCOMPARE(terminated, 1);
+
+        // A download folder that cannot be made is named; the network is not blamed.
+        QVERIFY(WriteFile(home.filePath(QStringLiteral("blocked")), "a file in the way"));
+        const QString blocked = home.filePath(QStringLiteral("blocked/Downloads"));
+        check(blocked, QStringLiteral("无法将最新版保存至“%1”：路径中有同名文件").arg(blocked));
         QCOMPARE(terminated, 1);
         QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
     }
@@ -343,23 +367,34 @@ private slots:
     }
 
     void silentFlagAcrossChecks() {
+        // The automatic check finds nothing new: silent, and the flag is cleared.
         QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
+        MessageBoxAnswerer answerer;
+        auto same = Open(m_cloud.ItemsBaseUrl());
+        QVERIFY(same);
+        same->form->OnTimer1();
+        QCOMPARE(answerer.seen().size(), 0);
+        QCOMPARE(same->form->Timer1Tag(), QString());
+        same->form->更新->trigger(); // from the menu it speaks
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("已经是最新版"));
+
+        // An automatic check that failed keeps the flag: the next menu check that
+        // finds nothing new stays silent once and clears it; the one after speaks.
+        QVERIFY(Serve(QByteArray())); // no version file in the folder
         auto w = Open(m_cloud.ItemsBaseUrl());
         QVERIFY(w);
-        MessageBoxAnswerer answerer;
-        w->form->Timer1Tag = QStringLiteral("1");
-        w->form->CheckForUpdate(); // automatic, same version: silent
-        QCOMPARE(answerer.seen().size(), 0);
-        QCOMPARE(w->form->Timer1Tag, QString());
-
-        // An automatic check that failed leaves the flag: the next menu check that
-        // finds nothing new stays silent once, then speaks again.
-        auto offline = Open(Offline());
-        QVERIFY(offline);
-        offline->form->Timer1Tag = QStringLiteral("1");
-        offline->form->CheckForUpdate();
-        QCOMPARE(answerer.seen().size(), 1); // "更新失败", also when automatic
-        QCOMPARE(offline->form->Timer1Tag, QStringLiteral("1"));
+        w->form->OnTimer1();
+        QCOMPARE(answerer.seen().size(), 2);
+        QCOMPARE(answerer.seen()[1].title, QStringLiteral("更新失败")); // also when automatic
+        QCOMPARE(w->form->Timer1Tag(), QStringLiteral("1"));
+        QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
+        w->form->更新->trigger();
+        QCOMPARE(answerer.seen().size(), 2);
+        QCOMPARE(w->form->Timer1Tag(), QString());
+        w->form->更新->trigger();
+        QCOMPARE(answerer.seen().size(), 3);
+        QCOMPARE(answerer.seen()[2].text, QStringLiteral("已经是最新版"));
     }
 
     void announcementLines() {
@@ -373,6 +408,43 @@ private slots:
         QCOMPARE(a.caption, QString());
         QCOMPARE(a.url, QStringLiteral("http://x"));
         QCOMPARE(ParseAnnouncement(QStringLiteral("公告：仅一行")).url, QString());
+    }
+
+    void announcementAddresses_data() {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("opened"); // empty: never handed to a browser
+        QTest::newRow("http") << "http://example.org/a?b=1" << "http://example.org/a?b=1";
+        QTest::newRow("https, any case") << "HTTPS://Example.org/x" << "https://example.org/x";
+        QTest::newRow("no scheme") << "www.example.org/x" << "http://www.example.org/x";
+        QTest::newRow("host and port") << "example.org:8080/x" << "http://example.org:8080/x";
+        QTest::newRow("spaces around") << " http://example.org/ " << "http://example.org/";
+        QTest::newRow("file") << "file:///etc/passwd" << "";
+        QTest::newRow("script") << "javascript:alert(1)" << "";
+        QTest::newRow("mail") << "mailto:a@example.org" << "";
+        QTest::newRow("other scheme") << "ftp://example.org/" << "";
+        QTest::newRow("no host") << "http:///x" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void announcementAddresses() {
+        QFETCH(QString, written);
+        QFETCH(QString, opened);
+        QCOMPARE(AnnouncementAddress(written).toString(), opened);
+    }
+
+    void anAnnouncementThatIsNoWebAddressOpensNothing() {
+        QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无", "公告：本地文件\r\n网址：file:///etc/passwd\r\n"));
+        auto w = Open(m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        MessageBoxAnswerer answerer;
+        w->form->OnTimer1();
+        w->form->Timer2->setInterval(0);
+        w->form->Timer2->start();
+        QTRY_COMPARE_WITH_TIMEOUT(w->form->公告->text(), QStringLiteral("本地文件"), 10000);
+        QVERIFY(w->form->公告->isEnabled()); // shown as the file says
+        w->form->公告->trigger();
+        QCOMPARE(w->opened, QList<QUrl>());
+        QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
     }
 
     void timerChainRunsTheCheckThenTheAnnouncement() {

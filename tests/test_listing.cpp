@@ -1,5 +1,5 @@
 // The folder listing reader, on listing texts written out by hand.
-#include "Listing.h"
+#include "cloud/Listing.h"
 
 #include <QTest>
 

@@ -1,19 +1,21 @@
 // The query in the main window against a served cloud: caching, pictures,
 // offline pages, entry links, contents and find.
 #include "CloudServer.h"
-#include "DataLayout.h"
-#include "FindBar.h"
-#include "Form1.h"
-#include "GbkText.h"
-#include "Http.h"
-#include "HtmlView.h"
-#include "Listing.h"
-#include "QueryRunner.h"
+#include "MainWindow.h"
+#include "MessageBoxAnswerer.h"
 #include "RawHttpServer.h"
-#include "SuggestionBox.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
+#include "app/Form1.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "entries/DataLayout.h"
+#include "search/FindBar.h"
+#include "search/QueryRunner.h"
+#include "search/SuggestionBox.h"
+#include "shell/HtmlView.h"
 
 #include <QAction>
 #include <QFile>
@@ -54,55 +56,29 @@ class TestQuery final : public QObject {
 
     CloudServer m_cloud;
     QString m_index; // ML text of the served data folder
-    QString m_entryUrl[5];
 
-    struct Window {
-        QTemporaryDir app, temp;
-        std::unique_ptr<Form1> form;
-        QString Data(const QString& name = {}) const {
-            return app.filePath(QStringLiteral("Data")) + (name.isEmpty() ? QString() : u'/' + name);
-        }
-        QString Page() const { return FromGbk(ReadAll(temp.filePath(QStringLiteral("qnln1.html")))); }
-    };
-
-    std::unique_ptr<Window> Open(const QString& index, const QString& base) {
-        auto w = std::make_unique<Window>();
-        Config config = Config::Compiled();
-        config.itemsBaseUrl = base;
+    std::unique_ptr<MainWindow> Open(const QString& index, const QString& base) {
+        Config config = TestConfig(base);
         config.pictureFolderId = 22;
         config.homeFolderId = 23;
-        QDir().mkpath(w->Data());
-        if (!WriteFile(IndexPath(w->Data()), ToGbk(index)))
-            return nullptr;
-        w->form = std::make_unique<Form1>(config, Environment{w->app.path(), w->temp.path()});
-        if (!w->form->Open())
+        auto w = std::make_unique<MainWindow>(config);
+        if (!w->WriteIndex(index) || !w->Open())
             return nullptr;
         return w;
     }
-
-    // Runs one query as the button does and waits for the view to show it.
-    static void Query(Window& w, const QString& text) {
-        w.form->Text1->setText(text);
-        w.form->Command1->click();
-    }
-
-    QString Offline() const { return QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort()); }
 
 private slots:
     void initTestCase() {
         QVERIFY(m_cloud.Publish(Library()));
         QVERIFY(m_cloud.Start());
-        const QList<RemoteItem> items = ListItems(TryHttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("21")));
-        QCOMPARE(items.size(), 4);
-        for (const RemoteItem& item : items)
-            m_index += QStringLiteral("\r\n") + item.ResourceID + QStringLiteral(" - ") + item.RelationshipName;
-        m_index += QStringLiteral("\r\n");
+        m_index = IndexTextOf(TryHttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("21")));
+        QCOMPARE(m_index.count(QStringLiteral(" - ")), 4);
     }
 
     void exactMatchIsDownloadedOnceThenReadFromTheDataFolder() {
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
-        Query(*w, QStringLiteral("人参"));
+        w->Query(QStringLiteral("人参"));
         QVERIFY(w->form->Command1->isEnabled());
         const QString jpg = GetItemUrl(m_cloud.ItemsBaseUrl() + QStringLiteral("22"), QStringLiteral("人参.jpg"));
         const QString expected =
@@ -117,7 +93,7 @@ private slots:
         QTest::qWait(200);
         const int requests = m_cloud.CountRequests(QStringLiteral("!") + number + u' ');
         QCOMPARE(requests, 1);
-        Query(*w, QStringLiteral("人参"));
+        w->Query(QStringLiteral("人参"));
         QTest::qWait(200);
         QCOMPARE(m_cloud.CountRequests(QStringLiteral("!") + number + u' '), 1);
         QCOMPARE(w->Page(), expected);
@@ -130,17 +106,17 @@ private slots:
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         const QString folder = m_cloud.ItemsBaseUrl() + QStringLiteral("22");
-        Query(*w, QStringLiteral("甘草"));
+        w->Query(QStringLiteral("甘草"));
         QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("甘草.JPG")) + u'\''));
-        Query(*w, QStringLiteral("人参叶"));
+        w->Query(QStringLiteral("人参叶"));
         QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("暂无图片.jpg")) + u'\''));
     }
 
     void cachedEntryOfflineHasNoPicture() {
-        auto w = Open(m_index, Offline());
+        auto w = Open(m_index, OfflineItemsUrl());
         QVERIFY(w);
         QVERIFY(WriteFile(w->Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>"))));
-        Query(*w, QStringLiteral("甘草"));
+        w->Query(QStringLiteral("甘草"));
         QVERIFY(w->Page().endsWith(QStringLiteral("absolute'><p>本地甘草</p>\r\n")));
     }
 
@@ -148,17 +124,17 @@ private slots:
         // Not served (unknown number), cut off from the network, and an empty remote file.
         auto w = Open(QStringLiteral("\r\n999999 - 0009黄芪.html") + m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
-        Query(*w, QStringLiteral("黄芪"));
+        w->Query(QStringLiteral("黄芪"));
         QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“黄芪”的信息。</p>")));
         QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("黄芪.html"))));
-        Query(*w, QStringLiteral("空"));
+        w->Query(QStringLiteral("空"));
         QVERIFY(w->Page().contains(QStringLiteral("无法查询“空”")));
         QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("空.html"))));
 
-        auto offline = Open(m_index, Offline());
+        auto offline = Open(m_index, OfflineItemsUrl());
         QVERIFY(offline);
         QVERIFY(WriteFile(offline->Data(QStringLiteral("甘草.html")), QByteArray()));
-        Query(*offline, QStringLiteral("甘草"));
+        offline->Query(QStringLiteral("甘草"));
         QVERIFY(offline->Page().contains(QStringLiteral("无法查询“甘草”")));
         QVERIFY(!QFileInfo::exists(offline->Data(QStringLiteral("甘草.html"))));
         QCOMPARE(QDir(offline->Data()).entryList(QDir::Files), QStringList{QStringLiteral("ML")});
@@ -171,13 +147,13 @@ private slots:
         auto w = Open(QStringLiteral("\r\n5 - 0001../../evil.html\r\n6 - 0002..\\evil.html\r\n"),
                       server.Url(QStringLiteral("/items/O!")));
         QVERIFY(w);
-        Query(*w, QStringLiteral("../../evil"));
-        Query(*w, QStringLiteral("..\\evil"));
+        w->Query(QStringLiteral("../../evil"));
+        w->Query(QStringLiteral("..\\evil"));
         QVERIFY(w->Page().contains(QStringLiteral("无法查询")));
         QVERIFY(!QFileInfo::exists(w->app.filePath(QStringLiteral("evil.html"))));
         QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("..\\evil.html"))));
         // Listed all the same.
-        Query(*w, QStringLiteral("evil"));
+        w->Query(QStringLiteral("evil"));
         QVERIFY(w->Page().contains(QStringLiteral("ID=\"../../evil\"")));
     }
 
@@ -185,7 +161,7 @@ private slots:
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);
-        Query(*w, QStringLiteral("人参"));
+        w->Query(QStringLiteral("人参"));
         QCOMPARE(pages.size(), 1);
         WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
         QTest::qWait(300);
@@ -197,6 +173,62 @@ private slots:
         WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("<p>人参叶</p>"));
         QTest::qWait(500);
         QCOMPARE(pages.size(), 2);
+    }
+
+    void aResultPageThatCannotBeWrittenIsReportedAndEveryClickStillCounts() {
+        auto w = Open(m_index, m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        w->Query(QStringLiteral("人参"));
+        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
+        // Something in the way of the page file: every later page fails to be written.
+        QVERIFY(QFile::remove(w->ResultPageFile()));
+        QVERIFY(QDir().mkdir(w->ResultPageFile()));
+        MessageBoxAnswerer answerer;
+        QSignalSpy failed(w->form->Query(), &QueryRunner::PageFailed);
+        for (int click = 1; click <= 3; ++click) {
+            // The same link on the same page, which stays: one query per click.
+            EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('人参叶').click()"));
+            QTRY_COMPARE_WITH_TIMEOUT(failed.size(), click, 15000);
+            QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), click, 15000);
+        }
+        const auto& box = answerer.seen().last();
+        QCOMPARE(box.title, QStringLiteral("Qinglan"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.text, QStringLiteral("无法写入结果页“%1”：已有同名文件夹").arg(w->ResultPageFile()));
+        QVERIFY(w->form->Command1->isEnabled());
+        QVERIFY(EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.body.innerHTML"))
+                    .contains(QStringLiteral("大补元气"))); // the previous page stays
+        // The contents listing is reported the same way.
+        w->form->目_录->trigger();
+        QCOMPARE(answerer.seen().size(), 4);
+        QVERIFY(w->form->目_录->isEnabled());
+    }
+
+    void closingTheWindowDuringAQueryStartsNothingMore() {
+        // The exact match is the last line of a long index: the query pauses in
+        // its scan before it gets there.
+        RecordingServer cloud;
+        QString big = QStringLiteral("\r\n");
+        for (int i = 0; i < 200000; ++i)
+            big += QStringLiteral("%1 - %2条目%3.html\r\n").arg(i + 100).arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i);
+        big += QStringLiteral("7 - 0007终点.html\r\n");
+        auto w = Open(big, cloud.Url(QStringLiteral("/items/O!")));
+        QVERIFY(w);
+        QVERIFY(!QFileInfo::exists(w->ResultPageFile()));
+        const QStringList atStart = cloud.Paths(); // the home page's folder
+        QSignalSpy closed(w->form.get(), &Form1::Closed);
+        QTimer::singleShot(0, w->form.get(), [&] { w->form->close(); });
+        w->Query(QStringLiteral("终点"));
+        QCOMPARE(closed.size(), 1);
+        QVERIFY(!w->form->isVisible());
+        QVERIFY(!QFileInfo::exists(w->ResultPageFile()));
+        QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("终点.html"))));
+        QCOMPARE(cloud.Paths(), atStart); // neither the entry nor the picture folder
+        // And nothing runs after the close.
+        w->Query(QStringLiteral("终点"));
+        QVERIFY(!QFileInfo::exists(w->ResultPageFile()));
+        QCOMPARE(cloud.Paths(), atStart);
     }
 
     void contentsListsEveryEntry() {
@@ -220,7 +252,7 @@ private slots:
         QString big = QStringLiteral("\r\n");
         for (int i = 0; i < 200000; ++i)
             big += QStringLiteral("%1 - %2条目%3.html\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i);
-        auto w = Open(big, Offline());
+        auto w = Open(big, OfflineItemsUrl());
         QVERIFY(w);
         QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);
         bool asked = false;
@@ -228,9 +260,9 @@ private slots:
             asked = true;
             QVERIFY(w->form->Query()->IsRunning());
             w->form->Text1->setText(QStringLiteral("条目7"));
-            w->form->Query()->Run(); // as a clicked link does
+            w->form->RunQuery(); // as a clicked link does
         });
-        Query(*w, QStringLiteral("."));
+        w->Query(QStringLiteral("."));
         QVERIFY(asked);
         QCOMPARE(pages.size(), 1);
         QCOMPARE(pages.at(0).at(0).toString(), QStringLiteral("条目7"));
@@ -241,7 +273,7 @@ private slots:
     void suggestionsWhileTyping() {
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
-        Query(*w, QStringLiteral("人参"));
+        w->Query(QStringLiteral("人参"));
         const QString direct = w->Page();
         QVERIFY(QFile::remove(w->temp.filePath(QStringLiteral("qnln1.html"))));
 
@@ -282,7 +314,7 @@ private slots:
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         w->form->show();
-        Query(*w, QStringLiteral("人参"));
+        w->Query(QStringLiteral("人参"));
         WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
         FindBar* bar = w->form->Finder();
         QCOMPARE(w->form->查找->shortcut(), QKeySequence(QKeySequence::Find));

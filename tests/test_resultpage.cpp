@@ -1,5 +1,5 @@
 // The query's matching and page text, as a plain function over index text.
-#include "ResultPage.h"
+#include "search/ResultPage.h"
 
 #include <QTest>
 

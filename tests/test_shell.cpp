@@ -1,12 +1,17 @@
 // The page builders, GBK page files and the HTML view's document writes.
-#include "GbkText.h"
-#include "HtmlView.h"
-#include "Pages.h"
+#include "Sandbox.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
+#include "cloud/GbkText.h"
+#include "shell/HtmlView.h"
+#include "shell/Pages.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,7 +37,7 @@ private slots:
 
     void pageFileIsGbkWithCrLf() {
         QTemporaryDir dir;
-        HtmlView view;
+        HtmlView view(TestProfile(), nullptr);
         const QString path = dir.filePath(QStringLiteral("page.html"));
         const QString html = QStringLiteral("<body><p id=t>中药 黄芪 ☃ end</p>");
         QVERIFY(ShowPageFile(view, path, html).isEmpty());
@@ -58,11 +63,63 @@ private slots:
             QStringLiteral("第二页"), 15000);
     }
 
-    void pageFileThatCannotBeWrittenIsReported() {
-        HtmlView view;
-        QVERIFY(!ShowPageFile(view, QStringLiteral("/nonexistent-dir/x/page.html"),
-                              QStringLiteral("<body>"))
-                     .isEmpty());
+    void pageFileThatCannotBeWrittenIsReportedAndKeepsTheOldPage() {
+        HtmlView view(TestProfile(), nullptr);
+        const QString error = ShowPageFile(view, QStringLiteral("/nonexistent-dir/x/page.html"),
+                                           QStringLiteral("<body>"));
+        QCOMPARE(error, QStringLiteral("“/nonexistent-dir/x/page.html”：文件夹不存在"));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.html"));
+        QVERIFY(WriteFile(path, "old page"));
+        // A folder that takes no new file (immutable, which holds for root too).
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), dir.path()}) != 0)
+            QSKIP("this file system cannot make a folder immutable");
+        const QString failed = ShowPageFile(view, path, QStringLiteral("<body>new"));
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), dir.path()});
+        QCOMPARE(failed, QStringLiteral("“%1”：没有写入权限").arg(path));
+        QCOMPARE(ReadAll(path), QByteArray("old page"));
+    }
+
+    void aLinkPlantedAtThePageFileIsReplacedNotFollowed() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("victim.txt"));
+        QVERIFY(WriteFile(target, "precious"));
+        const QString page = dir.filePath(QStringLiteral("qnln1.html"));
+        QVERIFY(QFile::link(target, page));
+        HtmlView view(TestProfile(), nullptr);
+        QVERIFY(ShowPageFile(view, page, QStringLiteral("<body>页")).isEmpty());
+        QCOMPARE(ReadAll(target), QByteArray("precious"));
+        QVERIFY(!QFileInfo(page).isSymLink());
+        QCOMPARE(ReadAll(page), ToGbk(QStringLiteral("<body>页\r\n")));
+        // A dangling link creates nothing at its target either.
+        const QString nowhere = dir.filePath(QStringLiteral("created-through-link"));
+        QVERIFY(QFile::remove(page));
+        QVERIFY(QFile::link(nowhere, page));
+        QVERIFY(ShowPageFile(view, page, QStringLiteral("<body>")).isEmpty());
+        QVERIFY(!QFileInfo::exists(nowhere));
+        // Nothing but the page and the victim stays in the folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("qnln1.html"), QStringLiteral("victim.txt")}));
+    }
+
+    void everyClickOnALinkToHashIsReported() {
+        QTemporaryDir dir;
+        HtmlView view(TestProfile(), nullptr);
+        QSignalSpy completed(&view, &HtmlView::DocumentComplete);
+        QVERIFY(ShowPageFile(view, dir.filePath(QStringLiteral("p.html")),
+                             QStringLiteral("<body><A HREF=# id=a>a</A><A HREF=# id=b>b</A>"))
+                    .isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000); // the load
+        for (int click = 1; click <= 4; ++click) {
+            // The same link again, then the other: each click is one notification.
+            EvaluateInView(view, click == 4 ? QStringLiteral("document.getElementById('b').click()")
+                                            : QStringLiteral("document.getElementById('a').click()"));
+            QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1 + click, 15000);
+        }
+        // A round trip through the page: whatever the clicks raised has arrived.
+        QCOMPARE(EvaluateInView(view, QStringLiteral("'done'")), QStringLiteral("done"));
+        QCOMPARE(completed.size(), 5);
     }
 
     void writesAppendAndSurviveTheBlankLoad() {
@@ -73,12 +130,12 @@ private slots:
             QStringLiteral("<p align=\"right\">2012-12-10</p>"),
         };
         // Written row by row right after asking for the blank page...
-        HtmlView rowByRow;
+        HtmlView rowByRow(TestProfile(), nullptr);
         rowByRow.Navigate2(QStringLiteral("about:blank"));
         for (const QString& row : rows)
             WritePage(rowByRow, row);
         // ...and all at once.
-        HtmlView atOnce;
+        HtmlView atOnce(TestProfile(), nullptr);
         atOnce.Navigate2(QStringLiteral("about:blank"));
         WritePage(atOnce, rows.join(QString()));
 
@@ -95,7 +152,7 @@ private slots:
     }
 
     void elementValueAndMissingElement() {
-        HtmlView view;
+        HtmlView view(TestProfile(), nullptr);
         view.Navigate2(QStringLiteral("about:blank"));
         WritePage(view, QStringLiteral("<body><input ID='Tex1' value='当归'>"));
         WaitForDocumentContaining(view, QStringLiteral("Tex1"));
@@ -122,7 +179,7 @@ private slots:
         secret.write("secret");
         secret.close();
 
-        HtmlView view;
+        HtmlView view(TestProfile(), nullptr);
         const QString page = QStringLiteral(
             "<body><img id=tile src=QNLNBJ1.JPG><img id=other src=other.jpg><p id=r>wait</p>"
             "<script>var x=new XMLHttpRequest();x.open('GET','secret.txt');"
@@ -139,7 +196,7 @@ private slots:
     }
 
     void newWindowIsReportedAndNothingOpens() {
-        HtmlView view;
+        HtmlView view(TestProfile(), nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy spy(&view, &HtmlView::NewWindow);

@@ -1,22 +1,27 @@
 // Start-up end to end against a served cloud: the splash, the entry index and
 // the home page.
 #include "CloudServer.h"
-#include "DataLayout.h"
-#include "EntryIndex.h"
-#include "Form1.h"
-#include "Form2.h"
-#include "GbkText.h"
-#include "Http.h"
-#include "HtmlView.h"
-#include "Listing.h"
 #include "MessageBoxAnswerer.h"
-#include "Program.h"
 #include "RawHttpServer.h"
+#include "Sandbox.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "ViewProbe.h"
+#include "app/Form1.h"
+#include "app/Program.h"
+#include "cloud/GbkText.h"
+#include "cloud/Http.h"
+#include "cloud/Listing.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "mirror/Form2.h"
+#include "shell/HtmlView.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,21 +50,16 @@ TestLibrary Library(bool withHome) {
 }
 
 // One start of the program in a fresh folder, run until the splash has closed.
-struct Start {
-    QTemporaryDir app;
-    QTemporaryDir temp;
-    Config config = Config::Compiled();
+struct Start : Sandbox {
+    Config config;
     std::unique_ptr<Program> program;
 
-    explicit Start(const QString& itemsBaseUrl, short dataFolder = 11) {
-        config.itemsBaseUrl = itemsBaseUrl;
+    explicit Start(const QString& itemsBaseUrl, short dataFolder = 11) : config(TestConfig(itemsBaseUrl)) {
         config.dataFolderId = dataFolder;
         config.homeFolderId = 13;
     }
-    QString DataPath() const { return app.filePath(QStringLiteral("Data")); }
-    QString IndexFile() const { return IndexPath(DataPath()); }
     bool Run() {
-        program = std::make_unique<Program>(config, Environment{app.path(), temp.path()});
+        program = std::make_unique<Program>(config, Env());
         program->Splash().Timer1->setInterval(0);
         program->Start();
         return QTest::qWaitFor([&] { return !program->Splash().isVisible() &&
@@ -86,6 +86,7 @@ private slots:
         QVERIFY(start.Run());
         const QList<RemoteItem> items = ListItems(TryHttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("11")));
         QCOMPARE(items.size(), 4);
+        // Written out here rather than by the program's own function.
         QString expected;
         for (const RemoteItem& item : items)
             expected += QStringLiteral("\r\n") + item.ResourceID + QStringLiteral(" - ") + item.RelationshipName;
@@ -95,7 +96,7 @@ private slots:
         QCOMPARE(FromGbk(ReadAll(start.IndexFile())).split(QStringLiteral("\r\n")).size(), 4 + 2);
         QVERIFY(start.program->MainWindow().isVisible());
         // Nothing but the index is written to the data folder.
-        QCOMPARE(QDir(start.DataPath()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("ML")});
+        QCOMPARE(QDir(start.Data()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("ML")});
     }
 
     void emptyListingAndErrorPageGiveAnEmptyIndex() {
@@ -109,7 +110,7 @@ private slots:
 
     void anExistingIndexMeansNoListingRequest() {
         Start start(m_cloud.ItemsBaseUrl());
-        QVERIFY(QDir().mkpath(start.DataPath()));
+        QVERIFY(QDir().mkpath(start.Data()));
         QFile(start.IndexFile()).open(QIODevice::WriteOnly); // empty, still present
         const int before = m_cloud.CountRequests(QStringLiteral("!11 "));
         QVERIFY(start.Run());
@@ -125,7 +126,7 @@ private slots:
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
         QVERIFY(!QFileInfo::exists(start.IndexFile()));
-        QVERIFY(QFileInfo(start.DataPath()).isDir());
+        QVERIFY(QFileInfo(start.Data()).isDir());
         Form1& main = start.program->MainWindow();
         QVERIFY(main.isVisible());
         QVERIFY(!main.HomePageFromCloud());
@@ -155,6 +156,52 @@ private slots:
         QVERIFY(!start.program->MainWindow().HomePageFromCloud());
         QVERIFY(WaitForDocumentContaining(*start.program->MainWindow().WebBrowser1, QStringLiteral("2012-12-10"))
                     .contains(QStringLiteral("《Qinglan》")));
+    }
+
+    void splashWindowDesign() {
+        Sandbox box;
+        Form2 splash(TestConfig(OfflineItemsUrl()), box.Env());
+        QCOMPARE(splash.windowTitle(), QStringLiteral("请稍等"));
+        QCOMPARE(splash.size(), QSize(586, 238));
+        QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(splash.windowFlags() & Qt::WindowType_Mask, Qt::Tool); // no taskbar button
+        QCOMPARE(splash.Timer1->interval(), 1000);
+        QVERIFY(splash.Timer1->isActive());
+        QCOMPARE(splash.Timer2->interval(), 1000);
+        QVERIFY(!splash.Timer2->isActive());
+        struct Control { QWidget* widget; QRect geometry; };
+        for (const Control& c : {Control{splash.Label2, QRect(0, 113, 585, 20)}, Control{splash.Label1, QRect(0, 113, 1, 20)},
+                                 Control{splash.Label3, QRect(80, 116, 409, 17)}, Control{splash.Command1, QRect(496, 8, 81, 33)}}) {
+            QVERIFY(c.widget->isHidden());
+            QCOMPARE(c.widget->geometry(), c.geometry);
+        }
+        QCOMPARE(splash.Label2->palette().color(QPalette::Window), QColor(128, 128, 128));
+        QCOMPARE(splash.Label1->palette().color(QPalette::Window), QColor(255, 128, 0));
+        QVERIFY(splash.Label1->autoFillBackground() && splash.Label2->autoFillBackground());
+        QCOMPARE(splash.Label3->text(), QStringLiteral("正在下载文件到本地 下载成功后您可以离线使用本软件"));
+        QCOMPARE(splash.Label3->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QVERIFY(!splash.Label3->autoFillBackground());
+        QCOMPARE(splash.Label3->font().pointSizeF(), 10.5);
+        QVERIFY(splash.Label3->font().bold());
+        QCOMPARE(splash.Command1->text(), QStringLiteral("取  消"));
+        // The drawing order: track, fill, notice on top.
+        const QObjectList order = splash.children();
+        QVERIFY(order.indexOf(splash.Label2) < order.indexOf(splash.Label1));
+        QVERIFY(order.indexOf(splash.Label1) < order.indexOf(splash.Label3));
+    }
+
+    void aStartThatCannotLoadTheMainWindowReportsAndEndsWithStatusOne() {
+        Sandbox box;
+        QVERIFY(WriteFile(box.Data(), "a file where the data folder belongs"));
+        Config config = TestConfig(OfflineItemsUrl());
+        MessageBoxAnswerer answerer;
+        const int status = RunProgram(config, box.Env());
+        QCOMPARE(status, 1);
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].icon, QMessageBox::Critical);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("无法创建数据文件夹“%1”：已有同名文件").arg(box.Data()));
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible() || qobject_cast<QMessageBox*>(window), window->metaObject()->className());
     }
 
     void indexWriteFailureLeavesNothing() {

@@ -1,6 +1,6 @@
 // The suggestions' matching: by characters, full pinyin, initials and
 // traditional characters, and its ranking.
-#include "Suggestions.h"
+#include "search/Suggestions.h"
 
 #include <QTest>
 

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -89,16 +90,48 @@ void RawHttpServer::Run() {
             continue;
         }
         size_t sent = 0;
-        while (sent < reply.bytes.size()) {
-            const ssize_t n = ::send(client, reply.bytes.data() + sent, reply.bytes.size() - sent,
-                                     MSG_NOSIGNAL);
+        bool stopping = false;
+        while (sent < reply.bytes.size() && !stopping) {
+            size_t chunk = reply.bytes.size() - sent;
+            if (reply.trickleMs > 0) {
+                chunk = std::min(chunk, static_cast<size_t>(std::max(reply.trickleBytes, 1)));
+                // Waits between chunks, and notices both a stop and a client that left.
+                pollfd wait[2] = {{m_stopPipe[0], POLLIN, 0}, {client, POLLRDHUP, 0}};
+                if (sent > 0 && ::poll(wait, 2, reply.trickleMs) > 0)
+                    stopping = true;
+                if (stopping)
+                    break;
+            }
+            const ssize_t n = ::send(client, reply.bytes.data() + sent, chunk, MSG_NOSIGNAL);
             if (n <= 0)
                 break;
             sent += static_cast<size_t>(n);
+        }
+        if (stopping && (::poll(fds + 1, 1, 0) > 0)) {
+            ::close(client);
+            break;
         }
         ::shutdown(client, SHUT_RDWR);
         ::close(client);
     }
     for (int fd : hanging)
         ::close(fd);
+}
+
+RecordingServer::RecordingServer(std::map<std::string, std::string> replies)
+    : m_replies(std::move(replies)), m_server([this](const std::string& head) {
+          const std::string path = head.substr(4, head.find(' ', 4) - 4);
+          std::lock_guard lock(m_mutex);
+          m_paths << QString::fromStdString(path);
+          if (path.size() >= 5 && path.compare(path.size() - 5, 5, "!hang") == 0)
+              return RawHttpServer::Reply{{}, true};
+          const auto it = m_replies.find(path);
+          return RawHttpServer::Reply{it != m_replies.end()
+                                          ? it->second
+                                          : RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
+      }) {}
+
+QStringList RecordingServer::Paths() const {
+    std::lock_guard lock(m_mutex);
+    return m_paths;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -14,6 +17,9 @@ public:
     struct Reply {
         std::string bytes; // sent as they are, then the connection is closed
         bool hang = false; // accept and read the request, then never answer
+        // When set, the bytes go out trickleBytes at a time, trickleMs apart.
+        int trickleMs = 0;
+        int trickleBytes = 1;
     };
     using Handler = std::function<Reply(const std::string& requestHead)>;
 
@@ -43,3 +49,19 @@ private:
 
 // A loopback port on which nothing listens (bound, then closed).
 int UnusedPort();
+
+// A scripted server that records the path of every request and answers paths
+// from a table (404 for the rest); a path ending in "!hang" is never answered.
+class RecordingServer final {
+public:
+    explicit RecordingServer(std::map<std::string, std::string> replies = {});
+
+    QString Url(const QString& path) const { return m_server.Url(path); }
+    QStringList Paths() const;
+
+private:
+    std::map<std::string, std::string> m_replies;
+    mutable std::mutex m_mutex;
+    QStringList m_paths;
+    RawHttpServer m_server;
+};

@@ -1,6 +1,6 @@
 #include "ViewProbe.h"
 
-#include "HtmlView.h"
+#include "shell/HtmlView.h"
 
 #include <QDeadlineTimer>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "ProgramEnd.h"
+#include "shell/ProgramEnd.h"
 
 #include <cstdio>
 #include <cstdlib>

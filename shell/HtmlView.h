@@ -21,7 +21,8 @@ class HtmlView final : public QWebEngineView {
     Q_DISABLE_COPY_MOVE(HtmlView)
 
 public:
-    explicit HtmlView(QWidget* parent = nullptr);
+    // profile: the program's profile, set up by ConfigureProgramProfile.
+    HtmlView(QWebEngineProfile* profile, QWidget* parent);
 
     // Opens "about:blank" or the full path of a local page file.
     void Navigate2(const QString& blankOrPath);
@@ -40,12 +41,12 @@ public:
     QString LocationURL() const;
     QString LocationName() const;
 
-    // The profile shared by every view of the program.
-    static QWebEngineProfile* SharedProfile();
-
 signals:
     // A document finished loading, or an in-page navigation (to "#") completed.
     void DocumentComplete();
+    // An in-page navigation (a click on a link to "#") completed: raised once per
+    // click, also when the page's own load has not finished yet.
+    void InPageNavigation();
     // A load of the view ended, successfully or not.
     void DownloadComplete();
     void TitleChange(const QString& title);
@@ -61,5 +62,11 @@ private:
     bool m_blankPending = false;
     QList<QString> m_pendingWrites;
 };
+
+// Sets up the profile that every view of the program shares and returns it:
+// pages from local files may show pictures from the network, and the local-file
+// guard keeps their scripts away from every other local file. Called once by
+// the program's owner before any view exists.
+QWebEngineProfile* ConfigureProgramProfile(QWebEngineProfile* profile);
 
 } // namespace qinglan

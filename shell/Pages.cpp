@@ -1,7 +1,7 @@
-#include "Pages.h"
+#include "shell/Pages.h"
 
-#include "GbkText.h"
-#include "HtmlView.h"
+#include "cloud/GbkText.h"
+#include "shell/HtmlView.h"
 
 namespace qinglan {
 

@@ -1,12 +1,14 @@
-#include "HtmlView.h"
+#include "shell/HtmlView.h"
 
-#include "LocalFileGuard.h"
+#include "shell/LocalFileGuard.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
 namespace qinglan {
@@ -29,23 +31,45 @@ bool SameDocument(const QUrl& a, const QUrl& b) {
     return a.adjusted(QUrl::RemoveFragment) == b.adjusted(QUrl::RemoveFragment);
 }
 
+// Every click on a link to "#" must reach the window as one in-page navigation.
+// The engine reports a navigation only when the address changes, so after one
+// click to "#" the next would go unnoticed. This script, in a world of its own
+// that the page's scripts cannot reach, takes the "#" off the address again once
+// the click has been handled, so that every click changes the address anew.
+QWebEngineScript FragmentResetScript() {
+    QWebEngineScript script;
+    script.setName(QStringLiteral("qinglan-fragment-reset"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(QStringLiteral(
+        "document.addEventListener('click', function (event) {"
+        "  var link = event.target && event.target.closest ? event.target.closest('a') : null;"
+        "  if (!link || link.getAttribute('href') !== '#') return;"
+        "  setTimeout(function () {"
+        "    var address = location.href;"
+        "    var hash = address.indexOf('#');"
+        "    if (hash >= 0) history.replaceState(history.state, '', address.slice(0, hash));"
+        "  }, 0);"
+        "}, false);"));
+    return script;
+}
+
 } // namespace
 
-QWebEngineProfile* HtmlView::SharedProfile() {
-    static QWebEngineProfile* const profile = [] {
-        QWebEngineProfile* p = QWebEngineProfile::defaultProfile();
-        // Result pages are local files that show pictures from the cloud; the
-        // guard keeps their scripts away from every other local file.
-        p->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-        p->setUrlRequestInterceptor(new LocalFileGuard(p));
-        return p;
-    }();
+QWebEngineProfile* ConfigureProgramProfile(QWebEngineProfile* profile) {
+    // Result pages are local files that show pictures from the cloud; the guard
+    // keeps their scripts away from every other local file.
+    profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    if (!profile->findChild<LocalFileGuard*>())
+        profile->setUrlRequestInterceptor(new LocalFileGuard(profile));
     return profile;
 }
 
-HtmlView::HtmlView(QWidget* parent) : QWebEngineView(parent) {
-    auto* page = new QWebEnginePage(SharedProfile(), this);
+HtmlView::HtmlView(QWebEngineProfile* profile, QWidget* parent) : QWebEngineView(parent) {
+    auto* page = new QWebEnginePage(profile, this);
     page->settings()->setDefaultTextEncoding(QStringLiteral("GBK"));
+    page->scripts().insert(FragmentResetScript());
     setPage(page);
 
     connect(page, &QWebEnginePage::newWindowRequested, this,
@@ -105,8 +129,10 @@ void HtmlView::OnUrlChanged(const QUrl& url) {
     m_lastUrl = url;
     // An in-page navigation ("#") raises no load of its own; report it here.
     if (previous.isValid() && url.hasFragment() && SameDocument(previous, url) &&
-        previous != url)
+        previous != url) {
+        emit InPageNavigation();
         emit DocumentComplete();
+    }
 }
 
 void HtmlView::OnLoadFinished() {

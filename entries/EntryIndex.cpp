@@ -1,7 +1,7 @@
-#include "EntryIndex.h"
+#include "entries/EntryIndex.h"
 
-#include "DataLayout.h"
-#include "GbkText.h"
+#include "cloud/GbkText.h"
+#include "entries/DataLayout.h"
 
 #include <QDir>
 #include <QSaveFile>

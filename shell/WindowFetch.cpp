@@ -1,7 +1,7 @@
-#include "WindowFetch.h"
+#include "shell/WindowFetch.h"
 
-#include "Http.h"
-#include "MessageBoxes.h"
+#include "cloud/Http.h"
+#include "shell/MessageBoxes.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "DataLayout.h"
+#include "entries/DataLayout.h"
 
 namespace qinglan {
 

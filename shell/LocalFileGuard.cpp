@@ -1,4 +1,4 @@
-#include "LocalFileGuard.h"
+#include "shell/LocalFileGuard.h"
 
 #include <QFileInfo>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace qinglan {
+
+// Replaces the file at path with bytes: they are written to a new file beside it,
+// which is then renamed over path. A reader never sees half a file, a failed
+// write leaves the old file as it was, and a symbolic link at path is replaced
+// rather than followed. Returns an error description, “path”：reason, naming the
+// file and the system's error; empty on success.
+[[nodiscard]] QString ReplaceFile(const QString& path, const QByteArray& bytes);
+
+// Creates path and its missing parents. Returns 0, or the system's error number
+// of the step that failed.
+int MakeFolders(const QString& path);
+
+// The system's error number as a short Chinese text ("磁盘空间不足").
+QString SystemErrorText(int error);
+
+// True when error means that the folder cannot take more files (full disk,
+// quota, read-only or vanished folder), as opposed to a failure of one file.
+bool IsFolderFailure(int error);
+
+} // namespace qinglan

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Sandbox.h"
+#include "app/Form1.h"
+
+#include <memory>
+
+// A main window over a sandbox of its own, not opened yet. Its timers are held
+// back (an hour) unless a test starts them.
+struct MainWindow : Sandbox {
+    std::unique_ptr<qinglan::Form1> form;
+
+    explicit MainWindow(const qinglan::Config& config);
+    // Opens the window (start-up runs); false when start-up failed.
+    bool Open();
+    // Runs one query as the button does.
+    void Query(const QString& text);
+};
