@@ -4,6 +4,7 @@
 #include "cloud/Http.h"
 #include "mirror/Form2.h"
 #include "shell/HtmlView.h"
+#include "shell/Placement.h"
 #include "shell/ProgramEnd.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ Program::Program(const Config& config, const Environment& environment)
 
 Program::~Program() = default;
 
-void Program::Start() { m_form2->ShowCentred(); }
+void Program::Start() { ShowCentred(m_form2.get()); }
 
 void Program::End() {
     AbandonTransfers();
@@ -52,7 +53,8 @@ void Program::End() {
 
 int RunProgram(const Config& config, const Environment& environment) {
     Program program(config, environment);
-    QObject::connect(&program, &Program::StartFailed, qApp, [] { QCoreApplication::exit(EXIT_FAILURE); });
+    QObject::connect(&program, &Program::StartFailed, qApp,
+                     [] { QCoreApplication::exit(EXIT_FAILURE); });
     program.Start();
     return QApplication::exec();
 }

@@ -57,8 +57,7 @@ QString Ratio(double ours, std::optional<double> reference) {
 
 } // namespace
 
-void ReportRow(const QString& figure, double oursMs, std::optional<double> referenceMs,
-               Goal goal) {
+void ReportRow(const QString& figure, double oursMs, std::optional<double> referenceMs, Goal goal) {
     const QString reference = referenceMs ? Ms(*referenceMs) : QStringLiteral("-");
     const bool hasRatio = referenceMs && *referenceMs > 0;
     const double ratio = hasRatio ? oursMs / *referenceMs : 0;
@@ -102,13 +101,6 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-ServedStore::~ServedStore() {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.kill();
-        m_server.waitForFinished(5000);
-    }
-}
-
 QString ServedStore::Start(const QString& source, const QString& store) {
     const QString tool = QStringLiteral(QINGLAN_CLOUD_TOOL);
     QProcess publish;
@@ -118,31 +110,14 @@ QString ServedStore::Start(const QString& source, const QString& store) {
         publish.exitCode() != 0)
         return QStringLiteral("publishing %1 failed: %2")
             .arg(source, QString::fromLocal8Bit(publish.readAll()));
-
-    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // The server goes with this process, even when it crashes.
-    m_server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_server.start(tool, {QStringLiteral("serve"), store, QStringLiteral("--port"),
-                          QStringLiteral("0")});
-    static const QRegularExpression address(QStringLiteral("127\\.0\\.0\\.1:(\\d+)/items/"));
-    QByteArray out;
-    QDeadlineTimer deadline(10000);
-    if (!m_server.waitForStarted(10000))
-        return QStringLiteral("cannot run %1: %2").arg(tool, m_server.errorString());
-    while (!deadline.hasExpired() && m_server.state() == QProcess::Running) {
-        m_server.waitForReadyRead(100);
-        out += m_server.readAllStandardOutput();
-        const auto match = address.match(QString::fromUtf8(out));
-        if (match.hasMatch()) {
-            m_port = match.captured(1).toInt();
-            return {};
-        }
-    }
-    return QStringLiteral("the server did not start: %1").arg(QString::fromLocal8Bit(out));
+    return m_server.Start(tool, store);
 }
 
-QString ServedStore::ItemsBaseUrl(const QString& owner) const {
-    return QStringLiteral("http://127.0.0.1:%1/items/%2!").arg(m_port).arg(owner);
+QString ServedStore::Serve(const QString& store, const QStringList& extra) {
+    if (const QString error = m_server.Start(QStringLiteral(QINGLAN_CLOUD_TOOL), store, extra);
+        !error.isEmpty())
+        Fail(error);
+    return ItemsBaseUrl(SynthOwner);
 }
 
 } // namespace bench

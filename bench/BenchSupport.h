@@ -3,6 +3,8 @@
 // What the benchmarks share: timing, medians, the rows of the final table and a
 // served cloud store.
 
+#include "tools/cloud/ServerProcess.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QProcess>
@@ -54,24 +56,24 @@ double ProcessMemoryMiB(const char* key);
 // Processes events until done() holds; false when timeoutMs passed first.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 
-// A library source folder published with qinglan-cloud and served on a free
-// loopback port; the server stops when this is destroyed.
+// The owner id of the synthetic library (qinglan-synth-library).
+inline const QString SynthOwner = QStringLiteral("7F3A9C20D41E6B85");
+
+// A cloud store served by qinglan-cloud on a free loopback port; the server
+// stops when this is destroyed.
 class ServedStore final {
 public:
-    ServedStore() = default;
-    ~ServedStore();
-    ServedStore(const ServedStore&) = delete;
-    ServedStore& operator=(const ServedStore&) = delete;
-
     // Publishes source into store and starts serving it. Returns an error
     // description, empty on success.
     QString Start(const QString& source, const QString& store);
+    // Serves a store published before, with extra serve options ("--latency",
+    // "20"); the synthetic library's items address, or the benchmark fails.
+    QString Serve(const QString& store, const QStringList& extra = {});
     // http://127.0.0.1:PORT/items/OWNER!
-    QString ItemsBaseUrl(const QString& owner) const;
+    QString ItemsBaseUrl(const QString& owner) const { return m_server.ItemsBaseUrl(owner); }
 
 private:
-    QProcess m_server;
-    int m_port = 0;
+    qinglan::cloudtool::ServerProcess m_server;
 };
 
 } // namespace bench

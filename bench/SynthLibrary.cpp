@@ -18,9 +18,9 @@ const QString TextChars = QStringLiteral(
     "性味甘苦辛咸酸寒热温凉平归心肝脾肺肾经功能主治补气养血清热解毒祛风除湿活血化瘀止痛"
     "用法用量煎服外用适量宜忌孕妇慎用形态多年生草本植物根茎叶花果实种子采收加工炮制切片");
 const QStringList Sections = {
-    QStringLiteral("别名"),   QStringLiteral("性味"),     QStringLiteral("形态"),
-    QStringLiteral("制法"),   QStringLiteral("炮制"),     QStringLiteral("归经"),
-    QStringLiteral("宜忌"),   QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
+    QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),
+    QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
+    QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
     QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
     QStringLiteral("名家论述")};
 
@@ -68,11 +68,13 @@ int main(int argc, char* argv[]) {
     QSet<QString> used;
     for (int i = 1; ok && i <= count; ++i) {
         const QString name = bench::NextSynthName(rng, i, used);
-        ok = Write(out + QStringLiteral("/data/") + bench::SynthPrefix(i) + name + QStringLiteral(".html"),
+        ok = Write(out + QStringLiteral("/data/") + bench::SynthPrefix(i) + name +
+                       QStringLiteral(".html"),
                    EntryText(name, rng).toUtf8());
     }
-    ok = ok && Write(out + QStringLiteral("/home/主页.html"),
-                     QStringLiteral("<body><h1>合成库</h1><p>用于测试与基准的合成条目。</p>").toUtf8());
+    ok = ok &&
+         Write(out + QStringLiteral("/home/主页.html"),
+               QStringLiteral("<body><h1>合成库</h1><p>用于测试与基准的合成条目。</p>").toUtf8());
     if (!ok) {
         std::fprintf(stderr, "qinglan-synth-library: cannot write %s\n", qPrintable(out));
         return 1;

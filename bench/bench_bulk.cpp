@@ -71,7 +71,8 @@ double TimePass(qinglan::Program& program) {
     answer.start(1);
     timer.start();
     program.MainWindow().下载->trigger();
-    if (!bench::WaitFor([&] { return shownAt >= 0 && program.MainWindow().isVisible(); }, TimeoutMs))
+    if (!bench::WaitFor([&] { return shownAt >= 0 && program.MainWindow().isVisible(); },
+                        TimeoutMs))
         bench::Fail(QStringLiteral("the bulk download did not end"));
     return shownAt;
 }
@@ -91,7 +92,8 @@ double TimeCurl(const QList<qinglan::RemoteItem>& items, const QString& base, co
     file.close();
     QProcess curl;
     return bench::TimeMs([&] {
-        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-K"), file.fileName()});
+        curl.start(QStringLiteral("curl"),
+                   {QStringLiteral("-s"), QStringLiteral("-K"), file.fileName()});
         if (!curl.waitForFinished(TimeoutMs) || curl.exitCode() != 0)
             bench::Fail(QStringLiteral("curl failed"));
     });
@@ -101,7 +103,8 @@ int CompareFolders(const QString& ours, const QString& theirs) {
     int differing = 0;
     for (const QString& name : QDir(theirs).entryList(QDir::Files)) {
         QFile a(ours + u'/' + name), b(theirs + u'/' + name);
-        if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.readAll() != b.readAll())
+        if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) ||
+            a.readAll() != b.readAll())
             ++differing;
     }
     return differing;
@@ -121,7 +124,9 @@ int RunProgramMemory(const QStringList& args) {
     qinglan::Program program(ConfigFor(args[1]), qinglan::Environment{appDir, args[3]});
     program.Splash().Timer1->setInterval(0);
     program.Start();
-    if (!bench::WaitFor([&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+    if (!bench::WaitFor(
+            [&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); },
+            TimeoutMs))
         return 1;
     bool loaded = false;
     QObject::connect(program.MainWindow().Query(), &qinglan::QueryRunner::PageShown, [&] {
@@ -164,10 +169,11 @@ int main(int argc, char* argv[]) {
     if (args.value(0) == u"--bare-memory" && args.size() == 2)
         return RunBareMemory(args);
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: bench_bulk ITEMS_BASE_URL WORKDIR\n");
+        std::fprintf(stderr, "usage: bench_bulk STORE WORKDIR\n");
         return 2;
     }
-    const QString base = args[0];
+    bench::ServedStore cloud;
+    const QString base = cloud.Serve(args[0]);
     const QString work = args[1];
     const QString appDir = work + QStringLiteral("/app");
     const QString tempDir = work + QStringLiteral("/temp");
@@ -182,7 +188,9 @@ int main(int argc, char* argv[]) {
         program.Splash().Timer1->setInterval(0);
         program.Splash().Timer2->setInterval(0);
         program.Start();
-        if (!bench::WaitFor([&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+        if (!bench::WaitFor(
+                [&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); },
+                TimeoutMs))
             bench::Fail(QStringLiteral("the program did not start"));
         firstMs = TimePass(program);
         secondMs = TimePass(program);
@@ -190,18 +198,25 @@ int main(int argc, char* argv[]) {
     const QString data = qinglan::Environment{appDir, {}}.DataPath();
     const int files = int(QDir(data).entryList(QDir::Files).size()) - 1; // less ML
     const int differing = CompareFolders(data, work + QStringLiteral("/curl"));
-    bench::Say(QStringLiteral("pass wrote %1 entry files; %2 differ from curl's").arg(files).arg(differing));
+    bench::Say(QStringLiteral("pass wrote %1 entry files; %2 differ from curl's")
+                   .arg(files)
+                   .arg(differing));
     if (differing != 0)
         bench::Fail(QStringLiteral("the pass wrote files that differ from the server's"));
 
-    bench::ReportRow(QStringLiteral("bulk download, 6022 entries (vs curl, one connection)"), firstMs, curlMs,
-                     {bench::Goal::RatioAtMost, 1.2});
-    bench::ReportRow(QStringLiteral("bulk download, second pass, all present"), secondMs, std::nullopt);
+    bench::ReportRow(QStringLiteral("bulk download, 6022 entries (vs curl, one connection)"),
+                     firstMs, curlMs, {bench::Goal::RatioAtMost, 1.2});
+    bench::ReportRow(QStringLiteral("bulk download, second pass, all present"), secondMs,
+                     std::nullopt);
 
     const double ours = ChildFigure({QStringLiteral("--program-memory"), base, appDir, tempDir});
-    const double bare = ChildFigure({QStringLiteral("--bare-memory"), tempDir + QStringLiteral("/qnln1.html")});
-    bench::Say(QStringLiteral("peak RSS after contents: program %1 MiB, bare view %2 MiB").arg(ours).arg(bare));
-    bench::ReportAmountRow(QStringLiteral("peak RSS of the main process after contents (vs bare view)"),
-                           ours, bare, QStringLiteral("MiB"));
+    const double bare =
+        ChildFigure({QStringLiteral("--bare-memory"), tempDir + QStringLiteral("/qnln1.html")});
+    bench::Say(QStringLiteral("peak RSS after contents: program %1 MiB, bare view %2 MiB")
+                   .arg(ours)
+                   .arg(bare));
+    bench::ReportAmountRow(
+        QStringLiteral("peak RSS of the main process after contents (vs bare view)"), ours, bare,
+        QStringLiteral("MiB"));
     return 0;
 }

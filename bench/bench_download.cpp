@@ -13,7 +13,6 @@
 
 #include <cstdio>
 
-
 namespace {
 
 constexpr int Downloads = 1000;
@@ -99,8 +98,9 @@ int main(int argc, char* argv[]) {
     const double freshMs = TimeDownloads("fresh connection per download", fresh);
     CheckDownloaded(path, bytes, "fresh connection");
 
-    bench::ReportRow(QStringLiteral("download 4 KB x%1, total (vs fresh connections)").arg(Downloads),
-                     reusedMs, freshMs);
+    bench::ReportRow(
+        QStringLiteral("download 4 KB x%1, total (vs fresh connections)").arg(Downloads), reusedMs,
+        freshMs);
     bench::ReportRow(QStringLiteral("download 4 KB, per download (vs fresh connection)"),
                      reusedMs / Downloads, freshMs / Downloads);
     return 0;

@@ -55,7 +55,7 @@ std::optional<qinglan::RemoteItem> UniqueEntry(const QList<qinglan::RemoteItem>&
                                                const QString& indexText) {
     for (qsizetype i = 0; i < items.size(); ++i) {
         const qinglan::RemoteItem& item = items[(items.size() / 2 + i) % items.size()];
-        const QString name = item.RelationshipName.mid(4).chopped(5);
+        const QString name = qinglan::DisplayNameOf(item.RelationshipName).toString();
         if (qinglan::EntryFileName(item.RelationshipName) && !name.isEmpty() &&
             LinesContaining(indexText, name) == 1)
             return item;
@@ -93,7 +93,9 @@ qinglan::ResultPageSources Sources(const Paths& paths, bool realPictureLookup) {
             return QString();
         };
     } else {
-        sources.pictureAddress = [paths](const QString&) { return paths.base + QStringLiteral("100001"); };
+        sources.pictureAddress = [paths](const QString&) {
+            return paths.base + QStringLiteral("100001");
+        };
     }
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
@@ -181,12 +183,13 @@ void BenchPageLoad(const QString& pagePath, qsizetype links) {
 
     const QUrl blank(QStringLiteral("about:blank"));
     const auto viewLoad = [&] {
-        return TimeLoad(viewDone, [&] { view.Navigate2(pagePath); },
-                        [&] { view.Navigate2(blank.toString()); });
+        return TimeLoad(
+            viewDone, [&] { view.Navigate2(pagePath); }, [&] { view.Navigate2(blank.toString()); });
     };
     const auto bareLoad = [&] {
-        return TimeLoad(bareDone, [&] { bare.setUrl(QUrl::fromLocalFile(pagePath)); },
-                        [&] { bare.setUrl(blank); });
+        return TimeLoad(
+            bareDone, [&] { bare.setUrl(QUrl::fromLocalFile(pagePath)); },
+            [&] { bare.setUrl(blank); });
     };
     viewLoad(); // the first loads start the renderers; not counted
     bareLoad();
@@ -210,8 +213,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("bench_query"));
     if (argc != 3)
-        bench::Fail(QStringLiteral("usage: bench_query ITEMS_BASE_URL WORKDIR"));
-    const QString base = QString::fromLocal8Bit(argv[1]);
+        bench::Fail(QStringLiteral("usage: bench_query STORE WORKDIR"));
+    bench::ServedStore cloud;
+    const QString base = cloud.Serve(QString::fromLocal8Bit(argv[1]));
     const QString work = QString::fromLocal8Bit(argv[2]);
     const qinglan::Environment env{work + QStringLiteral("/app"), work + QStringLiteral("/temp")};
     const Paths paths{base, env.DataPath(), env.ResultPagePath()};
@@ -241,13 +245,14 @@ int main(int argc, char* argv[]) {
     }
     if (items.isEmpty())
         bench::Fail(QStringLiteral("the listing %1 holds no entries").arg(listingUrl));
-    bench::ReportRow(QStringLiteral("index build, %1 entries (fetch+parse+write ML)").arg(items.size()),
-                     bench::Median(indexTimes), std::nullopt);
+    bench::ReportRow(
+        QStringLiteral("index build, %1 entries (fetch+parse+write ML)").arg(items.size()),
+        bench::Median(indexTimes), std::nullopt);
 
     const auto unique = UniqueEntry(items, indexText);
     if (!unique)
         bench::Fail(QStringLiteral("no entry name is contained in one index line only"));
-    const QString exact = unique->RelationshipName.mid(4).chopped(5);
+    const QString exact = qinglan::DisplayNameOf(unique->RelationshipName).toString();
     const QString entryPath = *qinglan::EntryFilePath(paths.dataPath, unique->RelationshipName);
     if (!qinglan::DownloadToFile(base + unique->ResourceID, entryPath).ok())
         bench::Fail(QStringLiteral("cannot download the entry %1").arg(unique->RelationshipName));

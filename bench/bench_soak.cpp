@@ -45,13 +45,15 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: bench_soak ITEMS_BASE_URL STORE WORKDIR\n");
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: bench_soak STORE WORKDIR\n");
         return 2;
     }
-    const QString base = args[0];
-    const QString items = args[1] + QStringLiteral("/items/");
-    const qinglan::Environment env{args[2] + QStringLiteral("/app"), args[2] + QStringLiteral("/temp")};
+    bench::ServedStore cloud;
+    const QString base = cloud.Serve(args[0]);
+    const QString items = args[0] + QStringLiteral("/items/");
+    const qinglan::Environment env{args[1] + QStringLiteral("/app"),
+                                   args[1] + QStringLiteral("/temp")};
     QDir().mkpath(env.tempDir);
     QDir().mkpath(env.DataPath());
 
@@ -69,19 +71,25 @@ int main(int argc, char* argv[]) {
     program.Splash().Timer2->setInterval(0);
     program.Start();
     qinglan::Form1& main = program.MainWindow();
-    if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+    if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); },
+                        TimeoutMs))
         bench::Fail(QStringLiteral("the program did not start"));
     main.Timer1->stop();
 
     // Queries: exact names (their entries are fetched and cached), partial names
     // and the contents, each page loaded by the view before the next.
     bool loaded = false;
-    QObject::connect(main.WebBrowser1, &qinglan::HtmlView::DocumentComplete, [&] { loaded = true; });
+    QObject::connect(main.WebBrowser1, &qinglan::HtmlView::DocumentComplete,
+                     [&] { loaded = true; });
     double after100 = 0;
     const double queriesMs = bench::TimeMs([&] {
         for (int i = 0; i < Queries; ++i) {
-            const QString name = entries[(i * 37) % entries.size()].RelationshipName.mid(4).chopped(5);
-            const QString text = i % 10 == 9 ? QStringLiteral(".") : i % 3 == 2 ? name.left(1) : name;
+            const QString name =
+                qinglan::DisplayNameOf(entries[(i * 37) % entries.size()].RelationshipName)
+                    .toString();
+            const QString text = i % 10 == 9  ? QStringLiteral(".")
+                                 : i % 3 == 2 ? name.left(1)
+                                              : name;
             loaded = false;
             main.Text1->setText(text);
             main.Command1->click();
@@ -96,7 +104,7 @@ int main(int argc, char* argv[]) {
     // Bulk passes; the first against a server that fails some downloads.
     QStringList hidden;
     for (int i = 0; i < FailedInFirstPass; ++i) {
-        const QString item = items + QStringLiteral("7F3A9C20D41E6B85!") + entries[i * 13].ResourceID;
+        const QString item = items + bench::SynthOwner + u'!' + entries[i * 13].ResourceID;
         if (QFile::rename(item, item + QStringLiteral(".away")))
             hidden << item;
     }
@@ -109,7 +117,8 @@ int main(int argc, char* argv[]) {
     const double passesMs = bench::TimeMs([&] {
         for (int pass = 0; pass < Passes; ++pass) {
             main.下载->trigger();
-            if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); }, TimeoutMs))
+            if (!bench::WaitFor([&] { return main.isVisible() && !program.Splash().isVisible(); },
+                                TimeoutMs))
                 bench::Fail(QStringLiteral("a bulk pass did not end"));
             if (pass == 0)
                 for (const QString& item : hidden)
@@ -125,17 +134,27 @@ int main(int argc, char* argv[]) {
         if (!path)
             continue;
         ++files;
-        if (Bytes(*path) != Bytes(items + QStringLiteral("7F3A9C20D41E6B85!") + entry.ResourceID))
+        if (Bytes(*path) != Bytes(items + bench::SynthOwner + u'!' + entry.ResourceID))
             ++differing;
     }
-    bench::Say(QStringLiteral("%1 queries in %2; %3 bulk passes in %4").arg(Queries).arg(bench::Ms(queriesMs))
-                   .arg(Passes).arg(bench::Ms(passesMs)));
-    bench::Say(QStringLiteral("resident memory: %1 MiB after 100 queries, %2 MiB after %3, %4 MiB at the end (%5 %)")
-                   .arg(after100, 0, 'f', 1).arg(afterQueries, 0, 'f', 1).arg(Queries).arg(atEnd, 0, 'f', 1)
-                   .arg((atEnd / after100 - 1) * 100, 0, 'f', 1));
-    bench::Say(QStringLiteral("entry files checked: %1, differing from the server: %2").arg(files).arg(differing));
-    bench::ReportAmountRow(QStringLiteral("soak: resident memory at end (vs after 100 queries)"), atEnd, after100,
-                           QStringLiteral("MiB"));
+    bench::Say(QStringLiteral("%1 queries in %2; %3 bulk passes in %4")
+                   .arg(Queries)
+                   .arg(bench::Ms(queriesMs))
+                   .arg(Passes)
+                   .arg(bench::Ms(passesMs)));
+    bench::Say(
+        QStringLiteral(
+            "resident memory: %1 MiB after 100 queries, %2 MiB after %3, %4 MiB at the end (%5 %)")
+            .arg(after100, 0, 'f', 1)
+            .arg(afterQueries, 0, 'f', 1)
+            .arg(Queries)
+            .arg(atEnd, 0, 'f', 1)
+            .arg((atEnd / after100 - 1) * 100, 0, 'f', 1));
+    bench::Say(QStringLiteral("entry files checked: %1, differing from the server: %2")
+                   .arg(files)
+                   .arg(differing));
+    bench::ReportAmountRow(QStringLiteral("soak: resident memory at end (vs after 100 queries)"),
+                           atEnd, after100, QStringLiteral("MiB"));
     if (differing != 0)
         bench::Fail(QStringLiteral("entry files differ from the server's"));
     return 0;

@@ -61,8 +61,9 @@ void ExitWhenShown(QWebEnginePage* page, const QString& marker) {
                                     QTimer::singleShot(2, *poll);
                                     return;
                                 }
-                                bench::Say(QStringLiteral("shown %1").arg(
-                                    double(g_sinceMain.nsecsElapsed()) / 1e6, 0, 'f', 3));
+                                bench::Say(
+                                    QStringLiteral("shown %1")
+                                        .arg(double(g_sinceMain.nsecsElapsed()) / 1e6, 0, 'f', 3));
                                 QCoreApplication::exit(0);
                             });
     };
@@ -160,8 +161,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bench_startup"));
     if (args.size() != 2)
-        bench::Fail(QStringLiteral("usage: bench_startup ITEMS_BASE_URL WORKDIR"));
-    const QString base = args[0];
+        bench::Fail(QStringLiteral("usage: bench_startup STORE WORKDIR"));
+    bench::ServedStore cloud;
+    const QString base = cloud.Serve(args[0]);
     const QDir work(args[1]);
     const qinglan::Environment env{work.filePath(QStringLiteral("app")),
                                    work.filePath(QStringLiteral("temp"))};

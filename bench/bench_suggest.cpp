@@ -22,13 +22,14 @@ constexpr int MatchRuns = 201;
 
 // Real names the keystrokes are after, placed last in the index so that every
 // name before them is examined.
-const QStringList RealNames{QStringLiteral("人参"),   QStringLiteral("红参"),   QStringLiteral("人参叶"),
-                            QStringLiteral("当归"),   QStringLiteral("全当归"), QStringLiteral("当归尾"),
-                            QStringLiteral("甘草"),   QStringLiteral("炙甘草"), QStringLiteral("干姜")};
+const QStringList RealNames{
+    QStringLiteral("人参"), QStringLiteral("红参"),   QStringLiteral("人参叶"),
+    QStringLiteral("当归"), QStringLiteral("全当归"), QStringLiteral("当归尾"),
+    QStringLiteral("甘草"), QStringLiteral("炙甘草"), QStringLiteral("干姜")};
 
 QString Line(int number, const QString& name) {
-    return QString::number(100000 + number) + QStringLiteral(" - ") + bench::SynthPrefix(number) + name +
-           QStringLiteral(".html\r\n");
+    return QString::number(100000 + number) + QStringLiteral(" - ") + bench::SynthPrefix(number) +
+           name + QStringLiteral(".html\r\n");
 }
 
 // The index text of `count` unique names: two to four characters, one in 120
@@ -71,10 +72,10 @@ int main(int argc, char* argv[]) {
                      bench::Median(builds.mid(1)), std::nullopt);
 
     const QStringList keystrokes{
-        QStringLiteral("r"),      QStringLiteral("re"),      QStringLiteral("ren"),
-        QStringLiteral("rens"),   QStringLiteral("rensh"),   QStringLiteral("renshe"),
-        QStringLiteral("renshen"), QStringLiteral("g"),      QStringLiteral("gc"),
-        QStringLiteral("当"),     QStringLiteral("当归"),    QStringLiteral("當歸")};
+        QStringLiteral("r"),       QStringLiteral("re"),    QStringLiteral("ren"),
+        QStringLiteral("rens"),    QStringLiteral("rensh"), QStringLiteral("renshe"),
+        QStringLiteral("renshen"), QStringLiteral("g"),     QStringLiteral("gc"),
+        QStringLiteral("当"),      QStringLiteral("当归"),  QStringLiteral("當歸")};
     double worstMedian = 0;
     double worstMax = 0;
     int found = 0;

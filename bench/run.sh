@@ -1,7 +1,8 @@
 #!/bin/bash
 # make bench: runs every benchmark of an existing build, in order, against a
-# synthetic library of 6022 entries served on a free loopback port, then prints
-# one table of the figures. Builds nothing; the server stops when this ends.
+# synthetic library of 6022 entries, then prints one table of the figures. Each
+# benchmark serves the published store itself on a free loopback port. Builds
+# nothing.
 # Usage: bench/run.sh [BUILD]
 set -u
 build=${1:-build}
@@ -15,12 +16,7 @@ for tool in "$bin/qinglan-synth-library" "$bin/qinglan-cloud"; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/qinglan-bench.XXXXXX")
-server=
 cleanup() {
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null
-    wait "$server" 2>/dev/null
-  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,22 +28,7 @@ echo "Writing and publishing the synthetic library..."
   echo "run.sh: cannot write or publish the synthetic library" >&2
   exit 1
 }
-"$bin/qinglan-cloud" serve "$work/store" --port 0 >"$work/serve.out" 2>&1 &
-server=$!
-items=
-for _ in $(seq 100); do
-  items=$(sed -n 's|^qinglan-cloud: serving .* on \(http://127\.0\.0\.1:[0-9]*/items/\)$|\1|p' "$work/serve.out")
-  [ -n "$items" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$items" ]; then
-  echo "run.sh: the cloud server did not start:" >&2
-  cat "$work/serve.out" >&2
-  exit 1
-fi
-base="${items}7F3A9C20D41E6B85!"
-echo "Serving on $items"
+
 
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
@@ -76,10 +57,10 @@ run() {
   fi
 }
 run bench_download "$work/bench_download"
-run bench_query "$base" "$work/bench_query"
-run bench_startup "$base" "$work/bench_startup"
-run bench_bulk "$base" "$work/bench_bulk"
-run bench_soak "$base" "$work/store" "$work/bench_soak"
+run bench_query "$work/store" "$work/bench_query"
+run bench_startup "$work/store" "$work/bench_startup"
+run bench_bulk "$work/store" "$work/bench_bulk"
+run bench_soak "$work/store" "$work/bench_soak"
 run bench_suggest
 
 echo

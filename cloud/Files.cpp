@@ -51,7 +51,8 @@ bool IsFolderFailure(int error) {
 }
 
 int MakeFolders(const QString& path) {
-    const QString clean = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    const QString clean =
+        QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
     QString prefix;
     for (const QString& part : clean.split(u'/', Qt::SkipEmptyParts)) {
         prefix += u'/' + part;
@@ -74,14 +75,16 @@ QString ReplaceFile(const QString& path, const QByteArray& bytes) {
     const auto fail = [&](int error) {
         ::unlink(tempName.constData());
         qCWarning(lcCloud) << "cannot write" << path << std::strerror(error);
-        return QStringLiteral("“%1”：%2").arg(QDir::toNativeSeparators(path), SystemErrorText(error));
+        return QStringLiteral("“%1”：%2")
+            .arg(QDir::toNativeSeparators(path), SystemErrorText(error));
     };
     // O_EXCL: never opens an existing file or follows a link planted at that name.
     const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
         const int error = errno;
         qCWarning(lcCloud) << "cannot write" << path << std::strerror(error);
-        return QStringLiteral("“%1”：%2").arg(QDir::toNativeSeparators(path), SystemErrorText(error));
+        return QStringLiteral("“%1”：%2")
+            .arg(QDir::toNativeSeparators(path), SystemErrorText(error));
     }
     const char* at = bytes.constData();
     qsizetype left = bytes.size();

@@ -219,7 +219,8 @@ DownloadOutcome DownloadToFile(const QString& url, const QString& path, Connecti
     sink.fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (sink.fd < 0) {
         const int error = errno;
-        qCWarning(lcCloud) << "download" << url << "to" << path << "failed:" << std::strerror(error);
+        qCWarning(lcCloud) << "download" << url << "to" << path
+                           << "failed:" << std::strerror(error);
         return {DownloadResult::FileFailed, error};
     }
 

@@ -1,6 +1,7 @@
 #include "cloud/Listing.h"
 
 #include "cloud/Http.h"
+#include "cloud/ListingLayout.h"
 
 #include <functional>
 
@@ -10,46 +11,38 @@ namespace {
 
 // Walks the items of a listing in order until visit returns false.
 void ScanListing(QStringView text, const std::function<bool(RemoteItem&&)>& visit) {
-    static constexpr QStringView items = u"<Items>";
-    static constexpr QStringView typeOpen = u"<ItemType>";
-    static constexpr QStringView typeClose = u"</ItemType>";
-    static constexpr QStringView idClose = u"</ResourceID>";
-    static constexpr QStringView nameClose = u"</RelationshipName>";
-    // Offsets from the start of a closing tag to the start of the next value:
-    // the closing tag, eight characters of separation, and the skipped opening tag.
-    static constexpr qsizetype idOffset = 11 + 8 + 12;
-    static constexpr qsizetype nameOffset = 13 + 8 + 18;
+    using namespace listing;
 
-    qsizetype p = text.indexOf(items);
+    qsizetype p = text.indexOf(ItemsOpen);
     while (p >= 0) {
-        const qsizetype s = text.indexOf(typeOpen, p);
+        const qsizetype s = text.indexOf(TypeOpen, p);
         if (s < 0)
             return;
-        const qsizetype e = text.indexOf(typeClose, s);
+        const qsizetype e = text.indexOf(TypeClose, s);
         if (e < 0)
             return;
-        const qsizetype r = text.indexOf(idClose, e);
+        const qsizetype r = text.indexOf(IdClose, e);
         if (r < 0)
             return;
-        const qsizetype n = text.indexOf(nameClose, r);
+        const qsizetype n = text.indexOf(NameClose, r);
         if (n < 0)
             return;
         // A listing whose tags are too close together gives a negative length:
         // the layout is not the expected one, and the scan stops there.
-        const qsizetype typeLength = e - s - typeOpen.size();
-        const qsizetype idLength = r - e - idOffset;
-        const qsizetype nameLength = n - r - nameOffset;
+        const qsizetype typeLength = e - s - TypeOpen.size();
+        const qsizetype idLength = r - e - IdOffset;
+        const qsizetype nameLength = n - r - NameOffset;
         if (typeLength < 0 || idLength < 0 || nameLength < 0)
             return;
 
         RemoteItem item;
-        item.ItemType = text.mid(s + typeOpen.size(), typeLength).toString();
-        QStringView id = text.mid(e + idOffset, idLength);
+        item.ItemType = text.mid(s + TypeOpen.size(), typeLength).toString();
+        QStringView id = text.mid(e + IdOffset, idLength);
         if (const qsizetype bang = id.indexOf(u'!'); bang >= 0)
             id = id.mid(bang + 1);
         item.ResourceID = id.toString();
-        item.RelationshipName = text.mid(r + nameOffset, nameLength).toString();
-        p = text.indexOf(typeOpen, n);
+        item.RelationshipName = text.mid(r + NameOffset, nameLength).toString();
+        p = text.indexOf(TypeOpen, n);
         if (!visit(std::move(item)))
             return;
     }

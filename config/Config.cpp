@@ -1,6 +1,5 @@
 #include "config/Config.h"
 
-
 namespace qinglan {
 
 Config Config::Compiled() {

@@ -24,6 +24,19 @@ QString EntryIndexText(const QList<RemoteItem>& items) {
     return text;
 }
 
+std::optional<IndexLine> ParseIndexLine(QStringView line) {
+    constexpr QStringView separator = u" - ";
+    const qsizetype first = line.indexOf(separator);
+    if (first < 0)
+        return std::nullopt;
+    const QStringView rest = line.mid(first + separator.size());
+    const qsizetype second = rest.indexOf(separator);
+    const QStringView remote = second < 0 ? rest : rest.left(second);
+    if (remote.size() < 9)
+        return std::nullopt;
+    return IndexLine{line.left(first), remote};
+}
+
 QString WriteEntryIndex(const QString& dataPath, const QString& indexText) {
     const QString path = IndexPath(dataPath);
     QSaveFile file(path);

@@ -19,13 +19,13 @@ const QString& EntryText() {
 }
 
 const QString& PictureAddress() {
-    static const QString address = QStringLiteral("http://127.0.0.1:8936/items/7F3A9C20D41E6B85!100201");
+    static const QString address =
+        QStringLiteral("http://127.0.0.1:8936/items/7F3A9C20D41E6B85!100201");
     return address;
 }
 
 QString PageHead() {
-    return qinglan::BodyOpen(QString::fromUtf16(qinglan::ResultPageStyle)) +
-           QString::fromUtf16(qinglan::HiddenInput);
+    return qinglan::BodyOpen(qinglan::ResultPageStyle()) + QString::fromUtf16(qinglan::HiddenInput);
 }
 
 struct Calls {
@@ -45,7 +45,8 @@ ResultPageSources Sources(QStringView indexText, const QString& query, bool offl
         FUZZ_CHECK(match.remoteName.size() >= 9);
         FUZZ_CHECK(match.remoteName.contains(query));
         // The match is one line of the index: "number - remote name".
-        FUZZ_CHECK(indexText.contains(match.resourceNumber + QStringLiteral(" - ") + match.remoteName));
+        FUZZ_CHECK(
+            indexText.contains(match.resourceNumber + QStringLiteral(" - ") + match.remoteName));
         return offline ? QString() : EntryText();
     };
     sources.pictureAddress = [=](const QString& displayName) {
@@ -104,8 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, size));
     const size_t indexSize = nul ? static_cast<size_t>(nul - data) : size;
     const QString indexText = qinglan::fuzz::Utf8Text(data, indexSize);
-    const QString query =
-        nul ? qinglan::fuzz::Utf8Text(nul + 1, size - indexSize - 1) : QString();
+    const QString query = nul ? qinglan::fuzz::Utf8Text(nul + 1, size - indexSize - 1) : QString();
 
     CheckQuery(indexText, query, false);
     CheckQuery(indexText, query, true);

@@ -115,8 +115,7 @@ void CheckPublishedLayout(const QString& text) {
         FUZZ_CHECK(items[i].RelationshipName == w.name);
         const qsizetype bang = w.id.indexOf(u'!');
         FUZZ_CHECK(items[i].ResourceID == (bang < 0 ? w.id : w.id.mid(bang + 1)));
-        FUZZ_CHECK(items[i].ResourceID.count(u'!') ==
-                   std::max<qsizetype>(0, w.id.count(u'!') - 1));
+        FUZZ_CHECK(items[i].ResourceID.count(u'!') == std::max<qsizetype>(0, w.id.count(u'!') - 1));
     }
     for (const Written& w : written)
         CheckLookup(listing, items, w.name);

@@ -4,6 +4,7 @@
 
 #include "FuzzInput.h"
 #include "cloud/Listing.h"
+#include "cloud/ListingLayout.h"
 #include "tools/cloud/Manifest.h"
 #include "tools/cloud/Publish.h"
 
@@ -13,8 +14,8 @@
 
 namespace {
 
-using qinglan::cloudtool::ListedFile;
-using qinglan::cloudtool::XmlEscaped;
+using qinglan::ListedFile;
+using qinglan::XmlEscaped;
 
 bool IsOwnerId(const QString& text) {
     return !text.isEmpty() && std::all_of(text.cbegin(), text.cend(), [](QChar c) {
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The listing travels as UTF-8 and is decoded as the program decodes it.
-    const QByteArray served = qinglan::cloudtool::ListingText(files).toUtf8();
+    const QByteArray served = qinglan::ListingText(files).toUtf8();
     const QString listing = QString::fromUtf8(served);
     const QList<qinglan::RemoteItem> items = qinglan::ListItems(listing);
 
@@ -64,8 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // Looking a published name up finds the first file of that name.
-    const QString address = QStringLiteral("http://127.0.0.1:8936/items/") + owner +
-                            QStringLiteral("!1001");
+    const QString address =
+        QStringLiteral("http://127.0.0.1:8936/items/") + owner + QStringLiteral("!1001");
     for (qsizetype i = 0; i < std::min<qsizetype>(files.size(), 8); ++i) {
         const QString listed = XmlEscaped(files[i].name);
         const auto first = std::find_if(files.cbegin(), files.cend(), [&](const ListedFile& f) {

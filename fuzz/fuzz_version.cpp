@@ -102,8 +102,9 @@ void CheckAnnouncement(const QString& text, const QString& caption, const QStrin
     // An announcement written as the notice folder holds it reads back.
     if (caption.contains(u"\r\n") || url.contains(u"\r\n"))
         return;
-    const qinglan::Announcement written = qinglan::ParseAnnouncement(
-        QStringLiteral("公告：") + caption + QStringLiteral("\r\n网址：") + url + QStringLiteral("\r\n"));
+    const qinglan::Announcement written =
+        qinglan::ParseAnnouncement(QStringLiteral("公告：") + caption +
+                                   QStringLiteral("\r\n网址：") + url + QStringLiteral("\r\n"));
     FUZZ_CHECK(written.caption == caption);
     FUZZ_CHECK(written.url == url);
 }

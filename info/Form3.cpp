@@ -3,7 +3,6 @@
 #include "browser/Form4.h"
 #include "resources/Resources.h"
 #include "shell/HtmlView.h"
-#include "shell/Placement.h"
 #include "shell/Twips.h"
 
 #include <QPainter>
@@ -21,8 +20,6 @@ Form3::Form3(const QIcon& icon, QWebEngineProfile* profile)
     RouteNewWindowsOf(WebBrowser1, icon, profile);
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
 }
-
-void Form3::ShowCentred() { qinglan::ShowCentred(this); }
 
 void Form3::paintEvent(QPaintEvent*) {
     QPainter painter(this);

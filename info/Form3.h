@@ -10,7 +10,6 @@ namespace qinglan {
 
 class HtmlView;
 
-
 // The information window of the help and about pages: a fixed window with its
 // picture behind a small view.
 class Form3 final : public QWidget {
@@ -19,8 +18,6 @@ class Form3 final : public QWidget {
 
 public:
     Form3(const QIcon& icon, QWebEngineProfile* profile);
-
-    void ShowCentred();
 
     HtmlView* WebBrowser1 = nullptr;
 

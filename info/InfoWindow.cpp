@@ -3,8 +3,10 @@
 #include "cloud/NamedFile.h"
 #include "info/Form3.h"
 #include "info/InfoPages.h"
+#include "info/Log.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
+#include "shell/Placement.h"
 
 namespace qinglan {
 
@@ -30,7 +32,7 @@ void InfoWindow::Show(const QString& caption, int folderId, const QString& fileN
     delete m_window; // whatever it showed is discarded
     m_window = new Form3(m_icon, m_profile);
     m_window->setAttribute(Qt::WA_DeleteOnClose);
-    m_window->ShowCentred();
+    ShowCentred(m_window);
     m_window->setWindowTitle(caption);
     const QString page =
         GetNamedText(m_config.itemsBaseUrl, folderId, fileName, m_env.NamedFileBuffer());
@@ -40,6 +42,7 @@ void InfoWindow::Show(const QString& caption, int folderId, const QString& fileN
         WritePage(*m_window->WebBrowser1, page);
         return;
     }
+    qCWarning(lcInfo) << fileName << "could not be had; the built-in page is shown";
     for (const QString& row : builtIn)
         WritePage(*m_window->WebBrowser1, row);
 }

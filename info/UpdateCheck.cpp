@@ -17,8 +17,8 @@ const QString UpdateFailedTitle = QStringLiteral("更新失败");
 const QString UpdateTitle = QStringLiteral("更新提示");
 
 void ShowUpdateFailed(QWidget* window) {
-    ShowMessage(window, QStringLiteral("获取更新信息失败，请检测网络连接。"), BoxStyle::OkInformation,
-                UpdateFailedTitle);
+    ShowMessage(window, QStringLiteral("获取更新信息失败，请检测网络连接。"),
+                BoxStyle::OkInformation, UpdateFailedTitle);
 }
 
 // The update could be had but not saved: the folder is named, not the network.
@@ -33,8 +33,9 @@ void ShowSaveFailed(QWidget* window, const QString& path, int error) {
 
 UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
                               const QString& currentVersion, bool silent, QWidget* window) {
-    const QString text = GetNamedText(config.itemsBaseUrl, config.updateFolderId,
-                                      QStringLiteral("最新版本.txt"), environment.NamedFileBuffer());
+    const QString text =
+        GetNamedText(config.itemsBaseUrl, config.updateFolderId, QStringLiteral("最新版本.txt"),
+                     environment.NamedFileBuffer());
     const VersionFile version = ParseVersionFile(text);
     // A version that would name a file outside the program's folder is no usable update.
     if (text.isEmpty() || !IsPlainVersion(version.latest)) {
@@ -48,8 +49,9 @@ UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environme
         return UpdateCheckEnd::UpToDate;
     }
 
-    const bool yes = ShowMessage(window, UpdatePrompt(currentVersion, version.latest, version.notes),
-                                 BoxStyle::YesNoQuestion, UpdateTitle);
+    const bool yes =
+        ShowMessage(window, UpdatePrompt(currentVersion, version.latest, version.notes),
+                    BoxStyle::YesNoQuestion, UpdateTitle);
     if (!yes)
         return UpdateCheckEnd::Declined;
 
@@ -79,7 +81,8 @@ UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environme
                                             QFileDevice::ExeOther);
     }
     ShowMessage(window,
-                QStringLiteral("更新成功！\r\n最新版被保存至") + QDir::toNativeSeparators(savePath) +
+                QStringLiteral("更新成功！\r\n最新版被保存至") +
+                    QDir::toNativeSeparators(savePath) +
                     QStringLiteral("请退出当前版并删除再运行最新版。"),
                 BoxStyle::Ok, UpdateTitle);
     return UpdateCheckEnd::Saved;

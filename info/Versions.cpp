@@ -5,9 +5,7 @@
 
 namespace qinglan {
 
-VersionFile ParseVersionFile(const QString& text) {
-    return {text.mid(5, 7), text.mid(19)};
-}
+VersionFile ParseVersionFile(const QString& text) { return {text.mid(5, 7), text.mid(19)}; }
 
 bool VersionBefore(const QString& current, const QString& latest) {
     return QString::compare(current, latest, Qt::CaseSensitive) < 0;

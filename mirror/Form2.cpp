@@ -39,7 +39,8 @@ QLabel* Bar(QWidget* parent, const QRect& geometry, const QColor& color) {
 }
 
 QLabel* Notice(QWidget* parent) {
-    auto* label = new QLabel(QStringLiteral("正在下载文件到本地 下载成功后您可以离线使用本软件"), parent);
+    auto* label =
+        new QLabel(QStringLiteral("正在下载文件到本地 下载成功后您可以离线使用本软件"), parent);
     label->setGeometry(Px(1200), Px(1750), Px(6135), Px(255));
     QFont font;
     font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
@@ -83,8 +84,6 @@ Form2::Form2(Config config, Environment environment)
 
 Form2::~Form2() = default;
 
-void Form2::ShowCentred() { qinglan::ShowCentred(this); }
-
 void Form2::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
@@ -121,7 +120,7 @@ void Form2::BuildEntryIndex() {
 }
 
 void Form2::ShowDownloadControls() {
-    ShowCentred();
+    qinglan::ShowCentred(this);
     // Every pass starts from an empty fill, one pixel wide.
     Label1->resize(Px(15), Label1->height());
     for (QWidget* control : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
@@ -142,11 +141,12 @@ void Form2::RunBulkDownload() {
 
     const int w = width(); // the track spans the whole window
     Label2->resize(w, Label2->height());
-    DownloadMissingEntries(ListItems(listing), DataPath(), m_config.itemsBaseUrl, [&](qint64 count) {
-        const double fill = double(w) / ExpectedEntryCount * double(count);
-        Label1->resize(int(fill), Label1->height());
-        QCoreApplication::processEvents();
-    });
+    DownloadMissingEntries(ListItems(listing), DataPath(), m_config.itemsBaseUrl,
+                           [&](qint64 count) {
+                               const double fill = double(w) / ExpectedEntryCount * double(count);
+                               Label1->resize(int(fill), Label1->height());
+                               QCoreApplication::processEvents();
+                           });
 
     ShowMessage(this, QStringLiteral("下载完成，您可以离线使用本软件了！"));
     emit PassEnded();

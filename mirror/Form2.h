@@ -25,9 +25,6 @@ public:
     Form2(Config config, Environment environment);
     ~Form2() override;
 
-    // Shows the window centred on the screen.
-    void ShowCentred();
-
     // The start-up tick: has the main window opened, then builds ML when it is missing.
     void BuildEntryIndex();
     // The main window could not be loaded: start-up stops and the window closes.
@@ -45,9 +42,9 @@ public:
 
     QTimer* const Timer1;
     QTimer* const Timer2;
-    QLabel* const Label2;      // progress track
-    QLabel* const Label1;      // progress fill
-    QLabel* const Label3;      // notice
+    QLabel* const Label2;        // progress track
+    QLabel* const Label1;        // progress fill
+    QLabel* const Label3;        // notice
     QPushButton* const Command1; // Cancel: ends the program at once
 
 signals:

@@ -100,8 +100,8 @@ void FindBar::Find(bool backward) {
         m_findAfterLoad = true;
         return;
     }
-    m_view->page()->findText(text, backward ? QWebEnginePage::FindBackward
-                                            : QWebEnginePage::FindFlags());
+    m_view->page()->findText(text,
+                             backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
 }
 
 void FindBar::ShowResult(const QWebEngineFindTextResult& result) {
@@ -110,7 +110,8 @@ void FindBar::ShowResult(const QWebEngineFindTextResult& result) {
     else if (result.numberOfMatches() == 0)
         m_status->setText(QStringLiteral("无匹配"));
     else
-        m_status->setText(QStringLiteral("%1/%2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+        m_status->setText(
+            QStringLiteral("%1/%2").arg(result.activeMatch()).arg(result.numberOfMatches()));
 }
 
 void FindBar::keyPressEvent(QKeyEvent* event) {

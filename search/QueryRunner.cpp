@@ -4,6 +4,7 @@
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
+#include "search/Log.h"
 #include "search/ResultPage.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
@@ -85,14 +86,19 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
     // Entries whose name would not make a plain file in the data folder are
     // never read or written on disk.
     const auto path = EntryFilePath(m_context.dataPath, remoteName);
-    if (!path)
+    if (!path) {
+        qCWarning(lcSearch) << "entry" << remoteName << "names no plain file; it is never stored";
         return {};
+    }
     if (!QFileInfo::exists(*path) && !m_abandoned)
         (void)DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path); // judged by the file
     const QString text = ReadGbkTextFile(*path).value_or(QString());
     // No empty entry file stays: the next query tries the download again.
-    if (text.isEmpty())
+    if (text.isEmpty()) {
+        qCWarning(lcSearch) << "entry" << remoteName
+                            << "has no text; the offline paragraph is shown";
         QFile::remove(*path);
+    }
     return text;
 }
 

@@ -1,35 +1,9 @@
 #include "search/ResultPage.h"
 
+#include "entries/EntryIndex.h"
 #include "shell/Pages.h"
 
 namespace qinglan {
-
-namespace {
-
-constexpr QStringView LineBreak = u"\r\n";
-constexpr QStringView Separator = u" - ";
-
-// The pieces of an index line: resource number and remote name, or nothing for
-// a line the query cannot use (no separator, or a remote name too short to hold
-// a prefix, a name and an extension).
-struct IndexLine {
-    QStringView number;
-    QStringView remoteName;
-};
-
-std::optional<IndexLine> ParseLine(QStringView line) {
-    const qsizetype first = line.indexOf(Separator);
-    if (first < 0)
-        return std::nullopt;
-    const QStringView rest = line.mid(first + Separator.size());
-    const qsizetype second = rest.indexOf(Separator);
-    const QStringView remote = second < 0 ? rest : rest.left(second);
-    if (remote.size() < 9)
-        return std::nullopt;
-    return IndexLine{line.left(first), remote};
-}
-
-} // namespace
 
 QString OfflineParagraph(const QString& query) {
     return QStringLiteral("<p>网络未连接，无法查询“") + query + QStringLiteral("”的信息。</p>");
@@ -42,29 +16,20 @@ std::optional<QString> BuildResultPage(QStringView indexText, const QString& que
     QString relatedLinks;
     int matchCount = 0;
 
-    // Lines between the first and the last piece of the split.
-    qsizetype start = indexText.indexOf(LineBreak);
-    while (start >= 0) {
-        const qsizetype lineStart = start + LineBreak.size();
-        const qsizetype end = indexText.indexOf(LineBreak, lineStart);
-        if (end < 0)
-            break; // the last piece is never examined
-        const QStringView line = indexText.mid(lineStart, end - lineStart);
-        start = end;
-
+    bool abandoned = false;
+    ForEachIndexLine(indexText, [&](QStringView line) {
         if (line.contains(query)) {
-            if (const auto parsed = ParseLine(line)) {
-                const QStringView entryFileName = parsed->remoteName.mid(4);
-                const QString displayName = entryFileName.chopped(5).toString();
+            if (const auto parsed = ParseIndexLine(line)) {
+                const QString displayName = parsed->DisplayName().toString();
                 if (displayName == query) {
-                    const ExactMatch match{parsed->number.toString(),
-                                           parsed->remoteName.toString(), displayName};
+                    const ExactMatch match{parsed->number.toString(), parsed->remoteName.toString(),
+                                           displayName};
                     entryText = sources.entryText ? sources.entryText(match) : QString();
                     const QString picture =
                         sources.pictureAddress ? sources.pictureAddress(displayName) : QString();
-                    pictureBlock = picture.isEmpty()
-                                       ? QString()
-                                       : QStringLiteral("<img src='") + picture + QStringLiteral("'><br>");
+                    pictureBlock = picture.isEmpty() ? QString()
+                                                     : QStringLiteral("<img src='") + picture +
+                                                           QStringLiteral("'><br>");
                     if (entryText.isEmpty())
                         entryText = OfflineParagraph(query);
                 }
@@ -72,9 +37,11 @@ std::optional<QString> BuildResultPage(QStringView indexText, const QString& que
                 ++matchCount;
             }
         }
-        if (sources.yield && !sources.yield())
-            return std::nullopt;
-    }
+        abandoned = sources.yield && !sources.yield();
+        return !abandoned;
+    });
+    if (abandoned)
+        return std::nullopt;
 
     QString tail;
     if (matchCount != 0)
@@ -84,8 +51,7 @@ std::optional<QString> BuildResultPage(QStringView indexText, const QString& que
     QString body = entryText + tail;
     if (body.isEmpty())
         body = QStringLiteral("<h1>未找到任何信息</h1>");
-    return BodyOpen(QString::fromUtf16(ResultPageStyle)) + QString::fromUtf16(HiddenInput) +
-           pictureBlock + body;
+    return BodyOpen(ResultPageStyle()) + QString::fromUtf16(HiddenInput) + pictureBlock + body;
 }
 
 } // namespace qinglan

@@ -26,8 +26,9 @@ SuggestionBox::SuggestionBox(QLineEdit* queryBox, QPushButton* queryButton, QWid
     m_list->setFont(font);
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setStyleSheet(QStringLiteral("QListWidget{background:#FBF7EC;border:1px solid #A08C64;}"
-                                         "QListWidget::item:selected{background:#C9B48A;color:black;}"));
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget{background:#FBF7EC;border:1px solid #A08C64;}"
+                       "QListWidget::item:selected{background:#C9B48A;color:black;}"));
     m_list->hide();
 
     connect(m_box, &QLineEdit::textEdited, this, &SuggestionBox::Update);

@@ -1,5 +1,7 @@
 #include "search/Suggestions.h"
 
+#include "entries/EntryIndex.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -15,9 +17,6 @@ namespace qinglan {
 
 namespace {
 
-constexpr QStringView LineBreak = u"\r\n";
-constexpr QStringView Separator = u" - ";
-
 // Stands for a character that has no reading, so that no typed letters match
 // across it.
 constexpr char NoReading = '#';
@@ -31,7 +30,7 @@ struct WordReading {
 };
 
 constexpr std::array<WordReading, 7> WordReadings{{
-    {u"厚朴", {"hou", "po"}},   // 朴: ICU pu
+    {u"厚朴", {"hou", "po"}},    // 朴: ICU pu
     {u"重楼", {"chong", "lou"}}, // 重: ICU zhong
     {u"薄荷", {"bo", "he"}},     // 薄: ICU bao
     {u"阿胶", {"e", "jiao"}},    // 阿: ICU a, as in 阿魏
@@ -260,27 +259,13 @@ SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
     Transliteration icu;
     QSet<QStringView> seen;
 
-    // Lines between the first and the last piece of the split.
-    qsizetype start = indexText.indexOf(LineBreak);
-    while (start >= 0) {
-        const qsizetype lineStart = start + LineBreak.size();
-        const qsizetype end = indexText.indexOf(LineBreak, lineStart);
-        if (end < 0)
-            break;
-        const QStringView line = indexText.mid(lineStart, end - lineStart);
-        start = end;
-
-        const qsizetype first = line.indexOf(Separator);
-        if (first < 0)
-            continue;
-        const QStringView rest = line.mid(first + Separator.size());
-        const qsizetype second = rest.indexOf(Separator);
-        const QStringView remote = second < 0 ? rest : rest.left(second);
-        if (remote.size() < 9)
-            continue;
-        const QStringView display = remote.mid(4).chopped(5);
+    ForEachIndexLine(indexText, [&](QStringView line) {
+        const auto parsed = ParseIndexLine(line);
+        if (!parsed)
+            return true;
+        const QStringView display = parsed->DisplayName();
         if (display.isEmpty() || seen.contains(display))
-            continue;
+            return true;
         seen.insert(display);
 
         Name name;
@@ -296,7 +281,8 @@ SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
         if (!hasV)
             name.pinyinV.clear();
         index.m_names.push_back(std::move(name));
-    }
+        return true;
+    });
     return index;
 }
 

@@ -36,9 +36,9 @@ Environment Environment::For(const QString& appDir, const QString& tempDir, bool
 bool Environment::InstalledUnderSystemPrefix(const QString& appDir) {
     const QString dir = QDir::cleanPath(QFileInfo(appDir).absoluteFilePath());
     const QString installed = QDir::cleanPath(QString::fromUtf16(InstallBinDir));
-    for (const QString& system : {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"),
-                                  QStringLiteral("/bin"), QStringLiteral("/usr/games"),
-                                  QStringLiteral("/usr/local/games"), installed}) {
+    for (const QString& system :
+         {QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"), QStringLiteral("/bin"),
+          QStringLiteral("/usr/games"), QStringLiteral("/usr/local/games"), installed}) {
         if (dir == system)
             return true;
     }

@@ -72,8 +72,9 @@ HtmlView::HtmlView(QWebEngineProfile* profile, QWidget* parent) : QWebEngineView
     page->scripts().insert(FragmentResetScript());
     setPage(page);
 
-    connect(page, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest& request) { emit NewWindow(request.requestedUrl()); });
+    connect(
+        page, &QWebEnginePage::newWindowRequested, this,
+        [this](QWebEngineNewWindowRequest& request) { emit NewWindow(request.requestedUrl()); });
     connect(page, &QWebEnginePage::urlChanged, this, &HtmlView::OnUrlChanged);
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { OnLoadFinished(); });
     connect(page, &QWebEnginePage::titleChanged, this, &HtmlView::TitleChange);
@@ -111,13 +112,11 @@ void HtmlView::FlushWrites() {
 }
 
 void HtmlView::ElementValue(const QString& id, std::function<void(const QString&)> answer) {
-    const QString script =
-        QStringLiteral("(function(){var e=document.getElementById(%1);"
-                       "return e&&typeof e.value==='string'?e.value:'';})()")
-            .arg(JsString(id));
-    page()->runJavaScript(script, [answer = std::move(answer)](const QVariant& value) {
-        answer(value.toString());
-    });
+    const QString script = QStringLiteral("(function(){var e=document.getElementById(%1);"
+                                          "return e&&typeof e.value==='string'?e.value:'';})()")
+                               .arg(JsString(id));
+    page()->runJavaScript(
+        script, [answer = std::move(answer)](const QVariant& value) { answer(value.toString()); });
 }
 
 QString HtmlView::LocationURL() const { return url().toString(); }
@@ -128,8 +127,7 @@ void HtmlView::OnUrlChanged(const QUrl& url) {
     const QUrl previous = m_lastUrl;
     m_lastUrl = url;
     // An in-page navigation ("#") raises no load of its own; report it here.
-    if (previous.isValid() && url.hasFragment() && SameDocument(previous, url) &&
-        previous != url) {
+    if (previous.isValid() && url.hasFragment() && SameDocument(previous, url) && previous != url) {
         emit InPageNavigation();
         emit DocumentComplete();
     }

@@ -1,5 +1,7 @@
 #include "shell/LocalFileGuard.h"
 
+#include "shell/Environment.h"
+
 #include <QFileInfo>
 
 namespace qinglan {
@@ -15,8 +17,8 @@ bool LocalFileGuard::Allowed(const QUrl& url, QWebEngineUrlRequestInfo::Resource
     // The tile beside the page that shows it.
     const QFileInfo file(url.toLocalFile());
     const QFileInfo page(firstParty.toLocalFile());
-    return file.fileName() == u"QNLNBJ1.JPG" && file.absolutePath() == page.absolutePath() &&
-           !url.hasQuery();
+    return file.fileName() == QStringView(TileFileName) &&
+           file.absolutePath() == page.absolutePath() && !url.hasQuery();
 }
 
 void LocalFileGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {

@@ -8,9 +8,9 @@ namespace qinglan {
 
 // The three kinds of message box the program shows.
 enum class BoxStyle {
-    Ok,              // OK only, no icon
-    OkInformation,   // OK with an information icon
-    YesNoQuestion,   // Yes and No with a question icon, Yes the default
+    Ok,            // OK only, no icon
+    OkInformation, // OK with an information icon
+    YesNoQuestion, // Yes and No with a question icon, Yes the default
 };
 
 // The title of a box that has no title of its own.

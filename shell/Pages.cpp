@@ -1,9 +1,15 @@
 #include "shell/Pages.h"
 
 #include "cloud/GbkText.h"
+#include "shell/Environment.h"
 #include "shell/HtmlView.h"
 
 namespace qinglan {
+
+QString ResultPageStyle() {
+    return QStringLiteral("border:0;margin:0;background:url(%1)")
+        .arg(QString::fromUtf16(TileFileName));
+}
 
 QString BodyOpen(const QString& style) {
     return QStringLiteral("<body style=\"") + style + QStringLiteral("\">");

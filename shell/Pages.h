@@ -10,7 +10,8 @@ class HtmlView;
 inline constexpr char16_t LinkStyle[] = u"text-decoration:none;color:#000000";
 inline constexpr char16_t HiddenInput[] =
     u"<input ID='Tex1' style='visibility:hidden;position:absolute'>";
-inline constexpr char16_t ResultPageStyle[] = u"border:0;margin:0;background:url(QNLNBJ1.JPG)";
+// The result page's body style; its background is the tile beside the page file.
+QString ResultPageStyle();
 
 QString BodyOpen(const QString& style);
 QString NewWindowLink(const QString& url, const QString& text);

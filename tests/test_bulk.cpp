@@ -27,17 +27,34 @@ namespace {
 // number is in failing answer 500. Counts the requests for every path.
 class Cloud {
 public:
-    struct Entry { int number; QString name; QByteArray bytes; };
+    struct Entry {
+        int number;
+        QString name;
+        QByteArray bytes;
+    };
 
-    explicit Cloud(QList<Entry> entries) : m_entries(std::move(entries)),
-        m_server([this](const std::string& head) { return Answer(head); }) {}
+    explicit Cloud(QList<Entry> entries)
+        : m_entries(std::move(entries)),
+          m_server([this](const std::string& head) { return Answer(head); }) {}
 
     QString Base() const { return m_server.Url(QStringLiteral("/items/O!")); }
-    void SetFailing(QSet<int> numbers) { QMutexLocker lock(&m_mutex); m_failing = std::move(numbers); }
-    void SetListingBroken(bool broken) { QMutexLocker lock(&m_mutex); m_listingBroken = broken; }
+    void SetFailing(QSet<int> numbers) {
+        QMutexLocker lock(&m_mutex);
+        m_failing = std::move(numbers);
+    }
+    void SetListingBroken(bool broken) {
+        QMutexLocker lock(&m_mutex);
+        m_listingBroken = broken;
+    }
     // After this many entries the server dies in the middle of every response.
-    void SetDyingAfter(int entries) { QMutexLocker lock(&m_mutex); m_dyingAfter = entries; }
-    int Requests(const QString& path) const { QMutexLocker lock(&m_mutex); return m_counts.value(path); }
+    void SetDyingAfter(int entries) {
+        QMutexLocker lock(&m_mutex);
+        m_dyingAfter = entries;
+    }
+    int Requests(const QString& path) const {
+        QMutexLocker lock(&m_mutex);
+        return m_counts.value(path);
+    }
 
 private:
     RawHttpServer::Reply Answer(const std::string& head) {
@@ -49,9 +66,12 @@ private:
                 return {RawHttpServer::Response("500 Internal Server Error", "<html>error</html>")};
             QString listing = QStringLiteral("<Items>");
             for (const Entry& e : m_entries)
-                listing += QStringLiteral("<ItemType>Document</ItemType>\r\n      <ResourceID>O!%1</ResourceID>"
-                                          "\r\n      <RelationshipName>%2</RelationshipName>")
-                               .arg(e.number).arg(e.name);
+                listing +=
+                    QStringLiteral(
+                        "<ItemType>Document</ItemType>\r\n      <ResourceID>O!%1</ResourceID>"
+                        "\r\n      <RelationshipName>%2</RelationshipName>")
+                        .arg(e.number)
+                        .arg(e.name);
             return {RawHttpServer::Response("200 OK", listing.toStdString())};
         }
         for (const Entry& e : m_entries) {
@@ -103,14 +123,18 @@ struct Run : Sandbox {
         program->Start();
     }
     bool Started() {
-        return QTest::qWaitFor([&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); }, 20000);
+        return QTest::qWaitFor(
+            [&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); },
+            20000);
     }
     // One pass from the menu; true when it ended with the main window back.
     bool Pass() {
         program->MainWindow().下载->trigger();
         if (program->MainWindow().isVisible() || !program->Splash().isVisible())
             return false;
-        return QTest::qWaitFor([&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); }, 60000);
+        return QTest::qWaitFor(
+            [&] { return program->MainWindow().isVisible() && !program->Splash().isVisible(); },
+            60000);
     }
 };
 
@@ -138,8 +162,8 @@ private slots:
         QCOMPARE(cloud.Requests(QStringLiteral("/items/O!15")), 0);
         QVERIFY(!QFileInfo::exists(run.app.filePath(QStringLiteral("0005.."))));
         QCOMPARE(QDir(run.Data()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{QStringLiteral("ML"), QStringLiteral("当归.html"), QStringLiteral("甘草.html"),
-                              QStringLiteral("黄芪.html")}));
+                 (QStringList{QStringLiteral("ML"), QStringLiteral("当归.html"),
+                              QStringLiteral("甘草.html"), QStringLiteral("黄芪.html")}));
         QCOMPARE(ReadAll(run.Data(QStringLiteral("ML"))), QByteArray()); // the index is not touched
         // The progress controls were shown; the track spans the window.
         QCOMPARE(run.program->Splash().Label2->width(), 586);
@@ -150,7 +174,8 @@ private slots:
         Cloud cloud(Entries());
         Run run(cloud.Base());
         QVERIFY(run.Started());
-        QFile(run.Data(QStringLiteral("甘草.html"))).open(QIODevice::WriteOnly); // zero-length counts as present
+        QFile(run.Data(QStringLiteral("甘草.html")))
+            .open(QIODevice::WriteOnly); // zero-length counts as present
         QVERIFY(QFile(run.Data(QStringLiteral("黄芪.html"))).open(QIODevice::WriteOnly));
         MessageBoxAnswerer answerer;
         QVERIFY(run.Pass());
@@ -181,7 +206,8 @@ private slots:
     void aServerDyingInThePassLosesNothing() {
         QList<Cloud::Entry> entries;
         for (int i = 0; i < 20; ++i)
-            entries.append({200 + i, QStringLiteral("%1条目%2.html").arg(i, 4, 10, QLatin1Char('0')).arg(i),
+            entries.append({200 + i,
+                            QStringLiteral("%1条目%2.html").arg(i, 4, 10, QLatin1Char('0')).arg(i),
                             QByteArray(3000 + i, char('a' + i))});
         Cloud cloud(entries);
         cloud.SetDyingAfter(8);
@@ -225,7 +251,10 @@ private slots:
         for (const int count : {3011, 6022}) {
             QList<Cloud::Entry> many;
             for (int i = 0; i < count; ++i)
-                many.append({100 + i, QStringLiteral("%1条目%2.html").arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i), {}});
+                many.append(
+                    {100 + i,
+                     QStringLiteral("%1条目%2.html").arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i),
+                     {}});
             Cloud cloud(many);
             Run run(cloud.Base());
             QVERIFY(run.Started());

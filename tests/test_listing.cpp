@@ -27,10 +27,11 @@ class TestListing final : public QObject {
 
 private slots:
     void itemsInOrderWithEveryType() {
-        const QString text =
-            Listing(Item(QStringLiteral("Document"), QStringLiteral("OWN!12"), QStringLiteral("0001甘草.html")) +
-                    Item(QStringLiteral("Folder"), QStringLiteral("OWN!13"), QStringLiteral("子目录")) +
-                    Item(QStringLiteral("Photo"), QStringLiteral("OWN!14"), QStringLiteral("a - b.jpg")));
+        const QString text = Listing(
+            Item(QStringLiteral("Document"), QStringLiteral("OWN!12"),
+                 QStringLiteral("0001甘草.html")) +
+            Item(QStringLiteral("Folder"), QStringLiteral("OWN!13"), QStringLiteral("子目录")) +
+            Item(QStringLiteral("Photo"), QStringLiteral("OWN!14"), QStringLiteral("a - b.jpg")));
         const QList<RemoteItem> items = ListItems(text);
         QCOMPARE(items.size(), 3);
         QCOMPARE(items[0], (RemoteItem{QStringLiteral("Document"), QStringLiteral("12"),
@@ -55,15 +56,19 @@ private slots:
         QVERIFY(!FindListedItem(text, QStringLiteral("人参.Jpg")));
         // Character references are not resolved.
         QVERIFY(!FindListedItem(text, QStringLiteral("A&B.txt")));
-        QCOMPARE(FindListedItem(text, QStringLiteral("A&amp;B.txt"))->ResourceID, QStringLiteral("4"));
+        QCOMPARE(FindListedItem(text, QStringLiteral("A&amp;B.txt"))->ResourceID,
+                 QStringLiteral("4"));
         // An identifier without "!" is taken whole; with two, after the first.
-        QCOMPARE(FindListedItem(text, QStringLiteral("noowner.txt"))->ResourceID, QStringLiteral("5"));
-        QCOMPARE(FindListedItem(text, QStringLiteral("two.txt"))->ResourceID, QStringLiteral("6!7"));
+        QCOMPARE(FindListedItem(text, QStringLiteral("noowner.txt"))->ResourceID,
+                 QStringLiteral("5"));
+        QCOMPARE(FindListedItem(text, QStringLiteral("two.txt"))->ResourceID,
+                 QStringLiteral("6!7"));
         QVERIFY(!FindListedItem(text, QStringLiteral("")));
     }
 
     void noItemsTag() {
-        const QString items = Item(QStringLiteral("Photo"), QStringLiteral("O!1"), QStringLiteral("x.jpg"));
+        const QString items =
+            Item(QStringLiteral("Photo"), QStringLiteral("O!1"), QStringLiteral("x.jpg"));
         QVERIFY(ListItems(items).isEmpty());
         QVERIFY(!FindListedItem(items, QStringLiteral("x.jpg")));
         QVERIFY(ListItems(QString()).isEmpty());
@@ -73,17 +78,19 @@ private slots:
     void fixedOffsets() {
         // A wider separation before the identifier still yields the number when
         // the "!" lies inside the span read; the name needs exactly eight.
-        const QString wide = Listing(Item(QStringLiteral("D"), QStringLiteral("O!9"),
-                                          QStringLiteral("name.txt"), QStringLiteral("\r\n        ")));
+        const QString wide =
+            Listing(Item(QStringLiteral("D"), QStringLiteral("O!9"), QStringLiteral("name.txt"),
+                         QStringLiteral("\r\n        ")));
         QCOMPARE(ListItems(wide).value(0).ResourceID, QStringLiteral("9"));
-        const QString off = Listing(Item(QStringLiteral("D"), QStringLiteral("O!9"),
-                                         QStringLiteral("name.txt"), QStringLiteral("\r\n      "),
-                                         QStringLiteral("\r\n     ")));
+        const QString off =
+            Listing(Item(QStringLiteral("D"), QStringLiteral("O!9"), QStringLiteral("name.txt"),
+                         QStringLiteral("\r\n      "), QStringLiteral("\r\n     ")));
         QCOMPARE(ListItems(off).value(0).RelationshipName, QStringLiteral("ame.txt"));
     }
 
     void malformedListingsStopWithoutCrashing() {
-        const QString good = Item(QStringLiteral("D"), QStringLiteral("O!1"), QStringLiteral("one.txt"));
+        const QString good =
+            Item(QStringLiteral("D"), QStringLiteral("O!1"), QStringLiteral("one.txt"));
         const QString full = Listing(good + good);
         // Cut short anywhere: only whole items come out, never more than two.
         for (qsizetype cut = 0; cut <= full.size(); ++cut) {
@@ -93,21 +100,27 @@ private slots:
                 QCOMPARE(item.RelationshipName, QStringLiteral("one.txt"));
         }
         // Tags out of order or too close: lengths would be negative; the scan stops there.
-        const QString cramped = QStringLiteral("<Items><ItemType>D</ItemType><ResourceID>1</ResourceID>"
-                                               "<RelationshipName>n</RelationshipName>");
+        const QString cramped =
+            QStringLiteral("<Items><ItemType>D</ItemType><ResourceID>1</ResourceID>"
+                           "<RelationshipName>n</RelationshipName>");
         QVERIFY(ListItems(cramped).isEmpty());
-        const QString reversed = QStringLiteral("<Items></RelationshipName></ResourceID></ItemType><ItemType>");
+        const QString reversed =
+            QStringLiteral("<Items></RelationshipName></ResourceID></ItemType><ItemType>");
         QVERIFY(ListItems(reversed).isEmpty());
         QVERIFY(ListItems(Listing(good + cramped.mid(7) + good)).size() == 1);
     }
 
     void itemUrlFromListing() {
-        const QString text = Listing(Item(QStringLiteral("Photo"), QStringLiteral("O!77"), QStringLiteral("p.jpg")));
-        QCOMPARE(ItemUrlInListing(QStringLiteral("http://h/items/O!1002"), text, QStringLiteral("p.jpg")),
+        const QString text =
+            Listing(Item(QStringLiteral("Photo"), QStringLiteral("O!77"), QStringLiteral("p.jpg")));
+        QCOMPARE(ItemUrlInListing(QStringLiteral("http://h/items/O!1002"), text,
+                                  QStringLiteral("p.jpg")),
                  QStringLiteral("http://h/items/O!77"));
-        QCOMPARE(ItemUrlInListing(QStringLiteral("http://h/items/1002"), text, QStringLiteral("p.jpg")),
-                 QStringLiteral("77"));
-        QCOMPARE(ItemUrlInListing(QStringLiteral("http://h/items/O!1002"), text, QStringLiteral("q.jpg")),
+        QCOMPARE(
+            ItemUrlInListing(QStringLiteral("http://h/items/1002"), text, QStringLiteral("p.jpg")),
+            QStringLiteral("77"));
+        QCOMPARE(ItemUrlInListing(QStringLiteral("http://h/items/O!1002"), text,
+                                  QStringLiteral("q.jpg")),
                  QString());
     }
 };

@@ -35,12 +35,14 @@ namespace {
 TestLibrary Library() {
     TestLibrary library;
     library.folders = {
-        {QStringLiteral("data"), 21,
+        {QStringLiteral("data"),
+         21,
          {{QStringLiteral("0001人参.html"), QByteArray("<h2>人参</h2><p>大补元气</p>")},
           {QStringLiteral("0002人参叶.html"), QByteArray("<p>人参叶</p>")},
           {QStringLiteral("0003甘草.html"), QByteArray("<p>甘草</p>")},
           {QStringLiteral("0004空.html"), QByteArray()}}},
-        {QStringLiteral("pictures"), 22,
+        {QStringLiteral("pictures"),
+         22,
          {{QStringLiteral("人参.JPG"), QByteArray("J")},
           {QStringLiteral("人参.jpg"), QByteArray("j")},
           {QStringLiteral("甘草.JPG"), QByteArray("G")},
@@ -80,15 +82,20 @@ private slots:
         QVERIFY(w);
         w->Query(QStringLiteral("人参"));
         QVERIFY(w->form->Command1->isEnabled());
-        const QString jpg = GetItemUrl(m_cloud.ItemsBaseUrl() + QStringLiteral("22"), QStringLiteral("人参.jpg"));
+        const QString jpg =
+            GetItemUrl(m_cloud.ItemsBaseUrl() + QStringLiteral("22"), QStringLiteral("人参.jpg"));
         const QString expected =
-            QStringLiteral("<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
-                           "<input ID='Tex1' style='visibility:hidden;position:absolute'><img src='") +
-            jpg + QStringLiteral("'><br><h2>人参</h2><p>大补元气</p><hr><h2>人参相关：</h2>"
-                                 "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"
-                                 "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参叶\">人参叶</A></p>\r\n");
+            QStringLiteral(
+                "<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
+                "<input ID='Tex1' style='visibility:hidden;position:absolute'><img src='") +
+            jpg +
+            QStringLiteral(
+                "'><br><h2>人参</h2><p>大补元气</p><hr><h2>人参相关：</h2>"
+                "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"
+                "<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参叶\">人参叶</A></p>\r\n");
         QCOMPARE(w->Page(), expected);
-        QCOMPARE(ReadAll(w->Data(QStringLiteral("人参.html"))), ToGbk(QStringLiteral("<h2>人参</h2><p>大补元气</p>")));
+        QCOMPARE(ReadAll(w->Data(QStringLiteral("人参.html"))),
+                 ToGbk(QStringLiteral("<h2>人参</h2><p>大补元气</p>")));
         const QString number = m_index.section(QStringLiteral("\r\n"), 1, 1).section(u' ', 0, 0);
         QTest::qWait(200);
         const int requests = m_cloud.CountRequests(QStringLiteral("!") + number + u' ');
@@ -98,7 +105,8 @@ private slots:
         QCOMPARE(m_cloud.CountRequests(QStringLiteral("!") + number + u' '), 1);
         QCOMPARE(w->Page(), expected);
         // The view shows the page file with its tile beside it.
-        const QString html = WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
+        const QString html =
+            WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
         QVERIFY(html.contains(QStringLiteral("人参叶")));
     }
 
@@ -107,22 +115,26 @@ private slots:
         QVERIFY(w);
         const QString folder = m_cloud.ItemsBaseUrl() + QStringLiteral("22");
         w->Query(QStringLiteral("甘草"));
-        QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("甘草.JPG")) + u'\''));
+        QVERIFY(w->Page().contains(QStringLiteral("<img src='") +
+                                   GetItemUrl(folder, QStringLiteral("甘草.JPG")) + u'\''));
         w->Query(QStringLiteral("人参叶"));
-        QVERIFY(w->Page().contains(QStringLiteral("<img src='") + GetItemUrl(folder, QStringLiteral("暂无图片.jpg")) + u'\''));
+        QVERIFY(w->Page().contains(QStringLiteral("<img src='") +
+                                   GetItemUrl(folder, QStringLiteral("暂无图片.jpg")) + u'\''));
     }
 
     void cachedEntryOfflineHasNoPicture() {
         auto w = Open(m_index, OfflineItemsUrl());
         QVERIFY(w);
-        QVERIFY(WriteFile(w->Data(QStringLiteral("甘草.html")), ToGbk(QStringLiteral("<p>本地甘草</p>"))));
+        QVERIFY(WriteFile(w->Data(QStringLiteral("甘草.html")),
+                          ToGbk(QStringLiteral("<p>本地甘草</p>"))));
         w->Query(QStringLiteral("甘草"));
         QVERIFY(w->Page().endsWith(QStringLiteral("absolute'><p>本地甘草</p>\r\n")));
     }
 
     void failedOrEmptyEntriesLeaveNoFile() {
         // Not served (unknown number), cut off from the network, and an empty remote file.
-        auto w = Open(QStringLiteral("\r\n999999 - 0009黄芪.html") + m_index, m_cloud.ItemsBaseUrl());
+        auto w =
+            Open(QStringLiteral("\r\n999999 - 0009黄芪.html") + m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         w->Query(QStringLiteral("黄芪"));
         QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“黄芪”的信息。</p>")));
@@ -166,7 +178,8 @@ private slots:
         WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
         QTest::qWait(300);
         QCOMPARE(pages.size(), 1); // the fresh page's load runs nothing
-        EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('人参叶').click()"));
+        EvaluateInView(*w->form->WebBrowser1,
+                       QStringLiteral("document.getElementById('人参叶').click()"));
         QTRY_COMPARE_WITH_TIMEOUT(pages.size(), 2, 15000);
         QCOMPARE(pages.at(1).at(0).toString(), QStringLiteral("人参叶"));
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参叶"));
@@ -187,7 +200,8 @@ private slots:
         QSignalSpy failed(w->form->Query(), &QueryRunner::PageFailed);
         for (int click = 1; click <= 3; ++click) {
             // The same link on the same page, which stays: one query per click.
-            EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.getElementById('人参叶').click()"));
+            EvaluateInView(*w->form->WebBrowser1,
+                           QStringLiteral("document.getElementById('人参叶').click()"));
             QTRY_COMPARE_WITH_TIMEOUT(failed.size(), click, 15000);
             QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), click, 15000);
         }
@@ -195,7 +209,8 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Qinglan"));
         QCOMPARE(box.icon, QMessageBox::NoIcon);
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(box.text, QStringLiteral("无法写入结果页“%1”：已有同名文件夹").arg(w->ResultPageFile()));
+        QCOMPARE(box.text,
+                 QStringLiteral("无法写入结果页“%1”：已有同名文件夹").arg(w->ResultPageFile()));
         QVERIFY(w->form->Command1->isEnabled());
         QVERIFY(EvaluateInView(*w->form->WebBrowser1, QStringLiteral("document.body.innerHTML"))
                     .contains(QStringLiteral("大补元气"))); // the previous page stays
@@ -211,7 +226,10 @@ private slots:
         RecordingServer cloud;
         QString big = QStringLiteral("\r\n");
         for (int i = 0; i < 200000; ++i)
-            big += QStringLiteral("%1 - %2条目%3.html\r\n").arg(i + 100).arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i);
+            big += QStringLiteral("%1 - %2条目%3.html\r\n")
+                       .arg(i + 100)
+                       .arg(i % 10000, 4, 10, QLatin1Char('0'))
+                       .arg(i);
         big += QStringLiteral("7 - 0007终点.html\r\n");
         auto w = Open(big, cloud.Url(QStringLiteral("/items/O!")));
         QVERIFY(w);
@@ -239,7 +257,8 @@ private slots:
         QVERIFY(w->form->目_录->isEnabled());
         QCOMPARE(w->Page().count(QStringLiteral("<A HREF=#")), 4);
         QVERIFY(!w->Page().contains(QStringLiteral("<img")));
-        const QString html = WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("甘草</a>"));
+        const QString html =
+            WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("甘草</a>"));
         QCOMPARE(html.count(QStringLiteral("<a href=\"#\"")), 4);
 
         auto empty = Open(QStringLiteral("\r\n"), m_cloud.ItemsBaseUrl());
@@ -251,7 +270,10 @@ private slots:
     void aQueryAskedForDuringAnotherWins() {
         QString big = QStringLiteral("\r\n");
         for (int i = 0; i < 200000; ++i)
-            big += QStringLiteral("%1 - %2条目%3.html\r\n").arg(i).arg(i % 10000, 4, 10, QLatin1Char('0')).arg(i);
+            big += QStringLiteral("%1 - %2条目%3.html\r\n")
+                       .arg(i)
+                       .arg(i % 10000, 4, 10, QLatin1Char('0'))
+                       .arg(i);
         auto w = Open(big, OfflineItemsUrl());
         QVERIFY(w);
         QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);

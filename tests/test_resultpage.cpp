@@ -7,9 +7,9 @@ using namespace qinglan;
 
 namespace {
 
-const QString Head = QStringLiteral(
-    "<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
-    "<input ID='Tex1' style='visibility:hidden;position:absolute'>");
+const QString Head =
+    QStringLiteral("<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
+                   "<input ID='Tex1' style='visibility:hidden;position:absolute'>");
 
 QString Link(const QString& name) {
     return QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"") + name +
@@ -36,8 +36,8 @@ struct Fake {
     }
 };
 
-const QString WorkedIndex = QStringLiteral(
-    "\r\n11 - 0001Alpha.text\r\n12 - 0002AlphaRoot.text\r\n13 - 0003Beta.text\r\n");
+const QString WorkedIndex =
+    QStringLiteral("\r\n11 - 0001Alpha.text\r\n12 - 0002AlphaRoot.text\r\n13 - 0003Beta.text\r\n");
 
 } // namespace
 
@@ -58,13 +58,16 @@ private slots:
 
     void workedExample() {
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("Alpha")),
-                 Head + QStringLiteral("<img src='http://p/1'><br><p>text of Alpha</p><hr><h2>Alpha相关：</h2>") +
+                 Head +
+                     QStringLiteral(
+                         "<img src='http://p/1'><br><p>text of Alpha</p><hr><h2>Alpha相关：</h2>") +
                      Link(QStringLiteral("Alpha")) + Link(QStringLiteral("AlphaRoot")));
         QCOMPARE(m_fake.asked, QStringList{QStringLiteral("11|0001Alpha.text|Alpha")});
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("Beta")),
                  Head + QStringLiteral("<img src='http://p/3'><br><p>text of Beta</p>"));
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("Root")),
-                 Head + QStringLiteral("<hr><h2>Root相关：</h2>") + Link(QStringLiteral("AlphaRoot")));
+                 Head + QStringLiteral("<hr><h2>Root相关：</h2>") +
+                     Link(QStringLiteral("AlphaRoot")));
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("0")),
                  Head + QStringLiteral("<hr><h2>0相关：</h2>") + Link(QStringLiteral("Alpha")) +
                      Link(QStringLiteral("AlphaRoot")) + Link(QStringLiteral("Beta")));
@@ -76,8 +79,10 @@ private slots:
     void everyLineQueries() {
         const QString all = Link(QStringLiteral("Alpha")) + Link(QStringLiteral("AlphaRoot")) +
                             Link(QStringLiteral("Beta"));
-        QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral(".")), Head + QStringLiteral("<hr><h2>.相关：</h2>") + all);
-        QCOMPARE(m_fake.Page(WorkedIndex, QString()), Head + QStringLiteral("<hr><h2>相关：</h2>") + all);
+        QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral(".")),
+                 Head + QStringLiteral("<hr><h2>.相关：</h2>") + all);
+        QCOMPARE(m_fake.Page(WorkedIndex, QString()),
+                 Head + QStringLiteral("<hr><h2>相关：</h2>") + all);
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("13")),
                  Head + QStringLiteral("<hr><h2>13相关：</h2>") + Link(QStringLiteral("Beta")));
         QVERIFY(m_fake.asked.isEmpty());
@@ -87,8 +92,10 @@ private slots:
         const QString index = QStringLiteral("\r\n7 - 0001<b>\"x\".html\r\n");
         m_fake.texts.insert(QStringLiteral("7"), QStringLiteral("<script>t</script>"));
         QCOMPARE(m_fake.Page(index, QStringLiteral("<b>")),
-                 Head + QStringLiteral("<hr><h2><b>相关：</h2>") + Link(QStringLiteral("<b>\"x\"")));
-        QCOMPARE(m_fake.Page(index, QStringLiteral("<b>\"x\"")), Head + QStringLiteral("<script>t</script>"));
+                 Head + QStringLiteral("<hr><h2><b>相关：</h2>") +
+                     Link(QStringLiteral("<b>\"x\"")));
+        QCOMPARE(m_fake.Page(index, QStringLiteral("<b>\"x\"")),
+                 Head + QStringLiteral("<script>t</script>"));
     }
 
     void offlineParagraphAndNoPicture() {
@@ -97,30 +104,36 @@ private slots:
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("Beta")),
                  Head + QStringLiteral("<p>网络未连接，无法查询“Beta”的信息。</p>"));
         QCOMPARE(m_fake.Page(WorkedIndex, QStringLiteral("Alpha")),
-                 Head + QStringLiteral("<p>网络未连接，无法查询“Alpha”的信息。</p><hr><h2>Alpha相关：</h2>") +
+                 Head +
+                     QStringLiteral(
+                         "<p>网络未连接，无法查询“Alpha”的信息。</p><hr><h2>Alpha相关：</h2>") +
                      Link(QStringLiteral("Alpha")) + Link(QStringLiteral("AlphaRoot")));
     }
 
     void duplicateDisplayNames() {
         const QString index = QStringLiteral("\r\n1 - 0001Gan.html\r\n2 - 0002Gan.html\r\n");
-        m_fake.texts = {{QStringLiteral("1"), QStringLiteral("first")}, {QStringLiteral("2"), QStringLiteral("second")}};
+        m_fake.texts = {{QStringLiteral("1"), QStringLiteral("first")},
+                        {QStringLiteral("2"), QStringLiteral("second")}};
         m_fake.pictures = {{QStringLiteral("Gan"), QStringLiteral("pic")}};
         QCOMPARE(m_fake.Page(index, QStringLiteral("Gan")),
-                 Head + QStringLiteral("<img src='pic'><br>second<hr><h2>Gan相关：</h2>") + Link(QStringLiteral("Gan")) +
-                     Link(QStringLiteral("Gan")));
+                 Head + QStringLiteral("<img src='pic'><br>second<hr><h2>Gan相关：</h2>") +
+                     Link(QStringLiteral("Gan")) + Link(QStringLiteral("Gan")));
         QCOMPARE(m_fake.asked.size(), 2);
         // The last one's empty text gives the offline paragraph, not the first one's text.
         m_fake.texts.remove(QStringLiteral("2"));
-        QVERIFY(m_fake.Page(index, QStringLiteral("Gan")).contains(QStringLiteral("无法查询“Gan”")));
+        QVERIFY(
+            m_fake.Page(index, QStringLiteral("Gan")).contains(QStringLiteral("无法查询“Gan”")));
     }
 
     void firstAndLastLinesAreNeverExamined() {
-        const QString index = QStringLiteral("1 - 0001First.html\r\n2 - 0002Middle.html\r\n3 - 0003Last.html");
+        const QString index =
+            QStringLiteral("1 - 0001First.html\r\n2 - 0002Middle.html\r\n3 - 0003Last.html");
         QCOMPARE(m_fake.Page(index, QStringLiteral(".")),
                  Head + QStringLiteral("<hr><h2>.相关：</h2>") + Link(QStringLiteral("Middle")));
         QCOMPARE(m_fake.Page(QStringLiteral("1 - 0001Only.html"), QStringLiteral(".")),
                  Head + QStringLiteral("<h1>未找到任何信息</h1>"));
-        QCOMPARE(m_fake.Page(QString(), QString()), Head + QStringLiteral("<h1>未找到任何信息</h1>"));
+        QCOMPARE(m_fake.Page(QString(), QString()),
+                 Head + QStringLiteral("<h1>未找到任何信息</h1>"));
     }
 
     void linesTheQueryCannotUseAreSkipped() {

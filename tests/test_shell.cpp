@@ -28,11 +28,13 @@ private slots:
         QCOMPARE(NewWindowLink(QStringLiteral("http://h/s?wd=甘草"), QStringLiteral("甘草")),
                  QStringLiteral("<a href=\"http://h/s?wd=甘草\" target=\"_blank\" "
                                 "style=\"text-decoration:none;color:#000000\">甘草</a>"));
-        QCOMPARE(EntryLink(QStringLiteral("人参")),
-                 QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"));
+        QCOMPARE(
+            EntryLink(QStringLiteral("人参")),
+            QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"人参\">人参</A></p>"));
         // Nothing inserted is escaped, not even quotes or markup.
-        QCOMPARE(EntryLink(QStringLiteral("a\"<b>")),
-                 QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"a\"<b>\">a\"<b></A></p>"));
+        QCOMPARE(
+            EntryLink(QStringLiteral("a\"<b>")),
+            QStringLiteral("<p><A HREF=# onClick=Tex1.value=this.id ID=\"a\"<b>\">a\"<b></A></p>"));
     }
 
     void pageFileIsGbkWithCrLf() {
@@ -113,8 +115,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000); // the load
         for (int click = 1; click <= 4; ++click) {
             // The same link again, then the other: each click is one notification.
-            EvaluateInView(view, click == 4 ? QStringLiteral("document.getElementById('b').click()")
-                                            : QStringLiteral("document.getElementById('a').click()"));
+            EvaluateInView(view, click == 4
+                                     ? QStringLiteral("document.getElementById('b').click()")
+                                     : QStringLiteral("document.getElementById('a').click()"));
             QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1 + click, 15000);
         }
         // A round trip through the page: whatever the clicks raised has arrived.
@@ -186,12 +189,15 @@ private slots:
             "x.onload=()=>{r.textContent='read:'+x.responseText};"
             "x.onerror=()=>{r.textContent='refused'};x.send();</script>");
         QVERIFY(ShowPageFile(view, dir.filePath(QStringLiteral("page.html")), page).isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(EvaluateInView(view, QStringLiteral("document.getElementById('r').textContent")),
-                                  QStringLiteral("refused"), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(
-            EvaluateInView(view, QStringLiteral("String(document.getElementById('tile').naturalWidth)")),
+            EvaluateInView(view, QStringLiteral("document.getElementById('r').textContent")),
+            QStringLiteral("refused"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            EvaluateInView(view,
+                           QStringLiteral("String(document.getElementById('tile').naturalWidth)")),
             QStringLiteral("66"), 15000);
-        QCOMPARE(EvaluateInView(view, QStringLiteral("String(document.getElementById('other').naturalWidth)")),
+        QCOMPARE(EvaluateInView(
+                     view, QStringLiteral("String(document.getElementById('other').naturalWidth)")),
                  QStringLiteral("0"));
     }
 
@@ -203,8 +209,8 @@ private slots:
         view.Navigate2(QStringLiteral("about:blank"));
         WritePage(view, QStringLiteral("<body>") +
                             NewWindowLink(QStringLiteral("http://127.0.0.1:9/x?wd=甘草"),
-                                          QStringLiteral("link")).replace(
-                                QStringLiteral("<a "), QStringLiteral("<a id=l ")));
+                                          QStringLiteral("link"))
+                                .replace(QStringLiteral("<a "), QStringLiteral("<a id=l ")));
         WaitForDocumentContaining(view, QStringLiteral("id=\"l\""));
         const int windowsBefore = QApplication::topLevelWidgets().size();
         EvaluateInView(view, QStringLiteral("document.getElementById('l').click()"));

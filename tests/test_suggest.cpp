@@ -21,9 +21,7 @@ QString Index(const QStringList& names) {
     return text;
 }
 
-SuggestionIndex Build(const QStringList& names) {
-    return SuggestionIndex::Build(Index(names));
-}
+SuggestionIndex Build(const QStringList& names) { return SuggestionIndex::Build(Index(names)); }
 
 // Names whose reading in medicinal use is known, with that reading.
 const QList<std::pair<QString, QString>> Readings = {
@@ -91,21 +89,24 @@ class TestSuggest final : public QObject {
 private slots:
     void characters() {
         // Index order deliberately differs from the ranking.
-        const SuggestionIndex index = Build({QStringLiteral("全当归"), QStringLiteral("当归尾"),
-                                             QStringLiteral("归脾丸"), QStringLiteral("当归"),
-                                             QStringLiteral("酒当归"), QStringLiteral("当归片")});
-        QCOMPARE(index.Match(QStringLiteral("当归")),
-                 (QStringList{QStringLiteral("当归"), QStringLiteral("当归尾"), QStringLiteral("当归片"),
-                              QStringLiteral("全当归"), QStringLiteral("酒当归")}));
+        const SuggestionIndex index =
+            Build({QStringLiteral("全当归"), QStringLiteral("当归尾"), QStringLiteral("归脾丸"),
+                   QStringLiteral("当归"), QStringLiteral("酒当归"), QStringLiteral("当归片")});
+        QCOMPARE(
+            index.Match(QStringLiteral("当归")),
+            (QStringList{QStringLiteral("当归"), QStringLiteral("当归尾"), QStringLiteral("当归片"),
+                         QStringLiteral("全当归"), QStringLiteral("酒当归")}));
         QCOMPARE(index.Match(QStringLiteral("  当归\t")), index.Match(QStringLiteral("当归")));
         QCOMPARE(index.Match(QStringLiteral("归")),
-                 (QStringList{QStringLiteral("归脾丸"), QStringLiteral("全当归"), QStringLiteral("当归尾"),
-                              QStringLiteral("当归"), QStringLiteral("酒当归"), QStringLiteral("当归片")}));
+                 (QStringList{QStringLiteral("归脾丸"), QStringLiteral("全当归"),
+                              QStringLiteral("当归尾"), QStringLiteral("当归"),
+                              QStringLiteral("酒当归"), QStringLiteral("当归片")}));
         QCOMPARE(index.Match(QStringLiteral("尾")), QStringList{QStringLiteral("当归尾")});
     }
 
     void latinLettersInNamesIgnoreCase() {
-        const SuggestionIndex index = Build({QStringLiteral("维生素B1片"), QStringLiteral("b族维生素")});
+        const SuggestionIndex index =
+            Build({QStringLiteral("维生素B1片"), QStringLiteral("b族维生素")});
         QCOMPARE(index.Match(QStringLiteral("b")),
                  (QStringList{QStringLiteral("b族维生素"), QStringLiteral("维生素B1片")}));
         QCOMPARE(index.Match(QStringLiteral("B1")), QStringList{QStringLiteral("维生素B1片")});
@@ -134,8 +135,8 @@ private slots:
         // 甘草 by its initials, 甘草片 by theirs as a prefix, then 通草 whose
         // pinyin "tongcao" holds "gc", then 炙甘草 whose initials "zgc" hold it.
         QCOMPARE(index.Match(QStringLiteral("gc")),
-                 (QStringList{QStringLiteral("甘草"), QStringLiteral("甘草片"), QStringLiteral("通草"),
-                              QStringLiteral("炙甘草")}));
+                 (QStringList{QStringLiteral("甘草"), QStringLiteral("甘草片"),
+                              QStringLiteral("通草"), QStringLiteral("炙甘草")}));
         QCOMPARE(index.Match(QStringLiteral("GC")), index.Match(QStringLiteral("gc")));
         QCOMPARE(index.Match(QStringLiteral("zgc")), QStringList{QStringLiteral("炙甘草")});
         QCOMPARE(index.Match(QStringLiteral("gcp")), QStringList{QStringLiteral("甘草片")});
@@ -144,10 +145,11 @@ private slots:
     void rankingAcrossKinds() {
         // "ren": 人 by its pinyin, then 人参 by the pinyin's prefix, before the
         // names merely containing "ren" in pinyin.
-        const SuggestionIndex index = Build({QStringLiteral("薏苡仁"), QStringLiteral("人参"),
-                                             QStringLiteral("人")});
-        QCOMPARE(index.Match(QStringLiteral("ren")),
-                 (QStringList{QStringLiteral("人"), QStringLiteral("人参"), QStringLiteral("薏苡仁")}));
+        const SuggestionIndex index =
+            Build({QStringLiteral("薏苡仁"), QStringLiteral("人参"), QStringLiteral("人")});
+        QCOMPARE(
+            index.Match(QStringLiteral("ren")),
+            (QStringList{QStringLiteral("人"), QStringLiteral("人参"), QStringLiteral("薏苡仁")}));
         // Characters before pinyin: the Latin name equal to the typed text comes
         // first, though 甘草's initials are "gc" too.
         const SuggestionIndex latin = Build({QStringLiteral("甘草"), QStringLiteral("GC")});
@@ -156,9 +158,9 @@ private slots:
     }
 
     void traditionalInput() {
-        const SuggestionIndex index = Build({QStringLiteral("全当归"), QStringLiteral("当归"),
-                                             QStringLiteral("黄芪"), QStringLiteral("炙黄芪"),
-                                             QStringLiteral("干姜"), QStringLiteral("白术")});
+        const SuggestionIndex index =
+            Build({QStringLiteral("全当归"), QStringLiteral("当归"), QStringLiteral("黄芪"),
+                   QStringLiteral("炙黄芪"), QStringLiteral("干姜"), QStringLiteral("白术")});
         QCOMPARE(index.Match(QStringLiteral("當歸")),
                  (QStringList{QStringLiteral("当归"), QStringLiteral("全当归")}));
         QCOMPARE(index.Match(QStringLiteral("黃芪")),
@@ -248,9 +250,9 @@ private slots:
     }
 
     void duplicatesOnce() {
-        const SuggestionIndex index = Build({QStringLiteral("人参"), QStringLiteral("甘草"),
-                                             QStringLiteral("人参"), QStringLiteral("人参叶"),
-                                             QStringLiteral("甘草")});
+        const SuggestionIndex index =
+            Build({QStringLiteral("人参"), QStringLiteral("甘草"), QStringLiteral("人参"),
+                   QStringLiteral("人参叶"), QStringLiteral("甘草")});
         QCOMPARE(index.NameCount(), 3);
         QCOMPARE(index.Match(QStringLiteral("人参")),
                  (QStringList{QStringLiteral("人参"), QStringLiteral("人参叶")}));
@@ -263,16 +265,15 @@ private slots:
         // Before the first CR LF and after the last one nothing counts; a line
         // needs " - " and a remote name of at least 9 characters, which is the
         // piece before a second " - ".
-        const QString text = QStringLiteral(
-            "1 - 0001首行.html\r\n"
-            "no separator 0002甘草.html\r\n"
-            "3 - 0003.htm\r\n"
-            "4 - 0004.html\r\n"
-            "5 - 0005a - 甘草b.html\r\n"
-            "6 - 0006黄芪.html - note\r\n"
-            "7 - 0007人参.html\r\n"
-            "\r\n"
-            "8 - 0008末行.html");
+        const QString text = QStringLiteral("1 - 0001首行.html\r\n"
+                                            "no separator 0002甘草.html\r\n"
+                                            "3 - 0003.htm\r\n"
+                                            "4 - 0004.html\r\n"
+                                            "5 - 0005a - 甘草b.html\r\n"
+                                            "6 - 0006黄芪.html - note\r\n"
+                                            "7 - 0007人参.html\r\n"
+                                            "\r\n"
+                                            "8 - 0008末行.html");
         const SuggestionIndex index = SuggestionIndex::Build(text);
         QCOMPARE(index.NameCount(), 2);
         QCOMPARE(index.Match(QStringLiteral("黄芪")), QStringList{QStringLiteral("黄芪")});

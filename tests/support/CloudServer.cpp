@@ -15,7 +15,8 @@ bool TestLibrary::WriteTo(const QString& dir) const {
     QDir().mkpath(dir);
     QByteArray manifest = "owner " + owner.toUtf8() + "\n";
     for (const Folder& folder : folders) {
-        manifest += "folder " + folder.directory.toUtf8() + ' ' + QByteArray::number(folder.number) + '\n';
+        manifest +=
+            "folder " + folder.directory.toUtf8() + ' ' + QByteArray::number(folder.number) + '\n';
         const QString folderPath = dir + u'/' + folder.directory;
         QDir(folderPath).removeRecursively();
         if (!QDir().mkpath(folderPath))
@@ -59,39 +60,19 @@ bool CloudServer::Publish(const TestLibrary& library, QString* error) {
 
 bool CloudServer::Start() {
     QDir().mkpath(storePath() + QStringLiteral("/items"));
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // The server goes with the test process, even when that one crashes.
-    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_process.start(CloudToolPath(),
-                    {QStringLiteral("serve"), storePath(), QStringLiteral("--port"),
-                     QString::number(m_port), QStringLiteral("--log"),
-                     m_dir.filePath(QStringLiteral("requests.log"))});
-    if (!m_process.waitForStarted(10000))
-        return false;
-    static const QRegularExpression address(QStringLiteral("127\\.0\\.0\\.1:(\\d+)/"));
-    QByteArray out;
-    QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-        m_process.waitForReadyRead(100);
-        out += m_process.readAllStandardOutput();
-        const auto match = address.match(QString::fromUtf8(out));
-        if (match.hasMatch()) {
-            m_port = match.captured(1).toInt();
-            return true;
-        }
-    }
-    return false;
+    QStringList extra{QStringLiteral("--log"), m_dir.filePath(QStringLiteral("requests.log"))};
+    if (m_latencyMs > 0)
+        extra << QStringLiteral("--latency") << QString::number(m_latencyMs);
+    const QString error = m_server.Start(CloudToolPath(), storePath(), extra);
+    if (!error.isEmpty())
+        qWarning("%s", qPrintable(error));
+    return error.isEmpty();
 }
 
-void CloudServer::Stop() {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-}
+void CloudServer::Stop() { m_server.Stop(); }
 
 QString CloudServer::ItemsBaseUrl(const QString& owner) const {
-    return QStringLiteral("http://127.0.0.1:%1/items/%2!").arg(m_port).arg(owner);
+    return m_server.ItemsBaseUrl(owner);
 }
 
 QStringList CloudServer::RequestLog() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/cloud/ServerProcess.h"
+
 #include <QMap>
 #include <QProcess>
 #include <QString>
@@ -32,8 +34,10 @@ public:
     bool Publish(const TestLibrary& library, QString* error = nullptr);
     bool Start();
     void Stop();
+    // Every response waits this long (set before Start), like a distant cloud.
+    void SetLatencyMs(int milliseconds) { m_latencyMs = milliseconds; }
 
-    int port() const { return m_port; }
+    int port() const { return m_server.port(); }
     QString storePath() const { return m_dir.filePath(QStringLiteral("store")); }
     // http://127.0.0.1:PORT/items/OWNER!
     QString ItemsBaseUrl(const QString& owner = QStringLiteral("TESTOWNER")) const;
@@ -43,8 +47,8 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QProcess m_process;
-    int m_port = 0;
+    qinglan::cloudtool::ServerProcess m_server;
+    int m_latencyMs = 0;
 };
 
 // Runs `qinglan-cloud publish source store`; returns its exit code, output in *output.

@@ -126,9 +126,9 @@ RecordingServer::RecordingServer(std::map<std::string, std::string> replies)
           if (path.size() >= 5 && path.compare(path.size() - 5, 5, "!hang") == 0)
               return RawHttpServer::Reply{{}, true};
           const auto it = m_replies.find(path);
-          return RawHttpServer::Reply{it != m_replies.end()
-                                          ? it->second
-                                          : RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
+          return RawHttpServer::Reply{
+              it != m_replies.end() ? it->second
+                                    : RawHttpServer::Response("404 Not Found", "<h1>404</h1>")};
       }) {}
 
 QStringList RecordingServer::Paths() const {

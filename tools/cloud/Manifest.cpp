@@ -77,7 +77,9 @@ QString ReadResourceIds(const QString& store, ResourceIds* ids) {
         bool ok = false;
         const qint64 number = tab > 0 ? line.left(tab).toLongLong(&ok) : 0;
         if (!ok || number <= 0)
-            return QStringLiteral("%1:%2: expected NUMBER<TAB>FOLDER/NAME").arg(path).arg(lineNumber);
+            return QStringLiteral("%1:%2: expected NUMBER<TAB>FOLDER/NAME")
+                .arg(path)
+                .arg(lineNumber);
         ids->byKey.insert(QString::fromUtf8(line.mid(tab + 1)), number);
         ids->highest = std::max(ids->highest, number);
     }

@@ -1,6 +1,7 @@
 #include "Publish.h"
 
 #include "Manifest.h"
+#include "cloud/ListingLayout.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,37 +62,6 @@ QStringList FilesOf(const QString& folder) {
 }
 
 } // namespace
-
-QString XmlEscaped(const QString& name) {
-    QString out;
-    out.reserve(name.size());
-    for (const QChar c : name) {
-        if (c == u'&')
-            out += QStringLiteral("&amp;");
-        else if (c == u'<')
-            out += QStringLiteral("&lt;");
-        else if (c == u'>')
-            out += QStringLiteral("&gt;");
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString ListingText(const QList<ListedFile>& files) {
-    // Eight characters stand between a closing tag and the next opening tag.
-    static const QString separation = QStringLiteral("\r\n      ");
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Items>\r\n");
-    for (const ListedFile& f : files) {
-        text += QStringLiteral("<Item>\r\n      <ItemType>") + f.type + QStringLiteral("</ItemType>") +
-                separation + QStringLiteral("<ResourceID>") + f.owner + u'!' +
-                QString::number(f.number) + QStringLiteral("</ResourceID>") + separation +
-                QStringLiteral("<RelationshipName>") + XmlEscaped(f.name) +
-                QStringLiteral("</RelationshipName>\r\n</Item>\r\n");
-    }
-    text += QStringLiteral("</Items>\r\n");
-    return text;
-}
 
 QString Publish(const QString& source, const QString& store, QString* report) {
     LibraryManifest manifest;

@@ -12,9 +12,8 @@ namespace qinglan::cloudtool {
 
 namespace {
 
-const char* const NotFoundPage =
-    "<html><head><title>404 Not Found</title></head>"
-    "<body><h1>404 Not Found</h1></body></html>";
+const char* const NotFoundPage = "<html><head><title>404 Not Found</title></head>"
+                                 "<body><h1>404 Not Found</h1></body></html>";
 
 // A store name is one plain file name inside items/: no separators, no dot names.
 bool IsPlainName(const std::string& name) {

@@ -10,8 +10,9 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE\n"
-                         "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log FILE]\n");
+    std::fprintf(stderr,
+                 "usage: qinglan-cloud publish SOURCE STORE\n"
+                 "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log FILE]\n");
     return 2;
 }
 

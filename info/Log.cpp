@@ -1,0 +1,7 @@
+#include "info/Log.h"
+
+namespace qinglan {
+
+Q_LOGGING_CATEGORY(lcInfo, "qinglan.info", QtCriticalMsg)
+
+} // namespace qinglan

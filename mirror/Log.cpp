@@ -1,0 +1,7 @@
+#include "mirror/Log.h"
+
+namespace qinglan {
+
+Q_LOGGING_CATEGORY(lcMirror, "qinglan.mirror", QtCriticalMsg)
+
+} // namespace qinglan
