@@ -12,6 +12,7 @@
 #include "search/FindBar.h"
 #include "search/FollowUp.h"
 #include "search/QueryRunner.h"
+#include "search/SearchController.h"
 #include "search/SuggestionBox.h"
 #include "shell/ClientArea.h"
 #include "shell/HtmlView.h"
@@ -56,6 +57,7 @@ Form1::Form1(Config config, Environment environment, QWebEngineProfile* profile,
       Timer1(OneShotTimer(3000, this)), Timer2(OneShotTimer(10000, this)),
       目_录(menuBar()->addAction(QStringLiteral("目录"))),
       查找(menuBar()->addAction(QStringLiteral("查找"))),
+      检索(menuBar()->addAction(QStringLiteral("检索"))),
       帮助(menuBar()->addAction(QStringLiteral("帮助"))),
       关于(menuBar()->addAction(QStringLiteral("关于"))),
       更新(menuBar()->addAction(QStringLiteral("更新"))),
@@ -147,6 +149,12 @@ bool Form1::Load() {
         RunQuery();
     });
     connect(目_录, &QAction::triggered, this, &Form1::RunContents);
+    m_search = new SearchController(WebBrowser1, DataPath(), m_env.SearchPagePath(), this);
+    connect(检索, &QAction::triggered, m_search, &SearchController::Show);
+    connect(m_search, &SearchController::DownloadAllRequested, this, &Form1::StartBulkDownload);
+    connect(m_search, &SearchController::PageFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
+    connect(m_query, &QueryRunner::EntryStored, m_search, &SearchController::EntryStored);
     m_suggestions = new SuggestionBox(Text1, Command1, m_client, IndexPath(DataPath()), this);
 
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));

@@ -20,6 +20,7 @@ class FindBar;
 class HtmlView;
 class InfoWindow;
 class QueryRunner;
+class SearchController;
 class SuggestionBox;
 
 // The main window: the page view, the query row beneath it and the menu bar.
@@ -54,6 +55,7 @@ public:
     QTimer* const Timer2;
     QAction* const 目_录;
     QAction* const 查找;
+    QAction* const 检索;
     QAction* const 帮助;
     QAction* const 关于;
     QAction* const 更新;
@@ -70,6 +72,7 @@ public:
     FindBar* Finder() const { return m_findBar; }
     InfoWindow* Info() const { return m_info; }
     SuggestionBox* Suggestions() const { return m_suggestions; }
+    SearchController* Search() const { return m_search; }
 
     // The query of the query box, as the button runs it.
     void RunQuery();
@@ -114,6 +117,7 @@ private:
     FindBar* m_findBar = nullptr;
     InfoWindow* m_info = nullptr;
     SuggestionBox* m_suggestions = nullptr;
+    SearchController* m_search = nullptr;
 };
 
 } // namespace qinglan

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "cloud/Http.h"
 #include "mirror/Form2.h"
+#include "search/SearchController.h"
 #include "shell/HtmlView.h"
 #include "shell/Placement.h"
 #include "shell/ProgramEnd.h"
@@ -26,7 +27,11 @@ Program::Program(const Config& config, const Environment& environment)
     });
     connect(m_form1.get(), &Form1::BulkDownloadRequested, m_form2.get(),
             &Form2::ShowDownloadControls);
-    connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), &QWidget::show);
+    connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), [this] {
+        m_form1->show();
+        if (m_form1->Search())
+            m_form1->Search()->Resync(); // the pass wrote entry files
+    });
     connect(m_form2.get(), &Form2::CancelRequested, this, [this] { m_terminate(); });
     connect(m_form1.get(), &Form1::TerminateRequested, this, [this] { m_terminate(); });
     connect(m_form1.get(), &Form1::OpenExternally, this,

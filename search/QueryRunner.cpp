@@ -90,8 +90,9 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
         qCWarning(lcSearch) << "entry" << remoteName << "names no plain file; it is never stored";
         return {};
     }
-    if (!QFileInfo::exists(*path) && !m_abandoned)
-        (void)DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path); // judged by the file
+    if (!QFileInfo::exists(*path) && !m_abandoned &&
+        DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok())
+        emit EntryStored(remoteName);
     const QString text = ReadGbkTextFile(*path).value_or(QString());
     // No empty entry file stays: the next query tries the download again.
     if (text.isEmpty()) {

@@ -43,6 +43,8 @@ signals:
     void Busy();
     // No query is running or waiting any more.
     void Idle();
+    // The entry file of this listed name was downloaded into the data folder.
+    void EntryStored(const QString& listedName);
     // A page was written and opened for this query.
     void PageShown(const QString& query);
     // The page could not be written; the previous page stays. The text names the

@@ -90,4 +90,8 @@ QString Environment::ResultPagePath() const { return tempDir + QStringLiteral("/
 
 QString Environment::NamedFileBuffer() const { return tempDir + QStringLiteral("/qnln2.html"); }
 
+QString Environment::SearchPagePath() const { return tempDir + QStringLiteral("/qnln3.html"); }
+
+QString Environment::CheckPagePath() const { return tempDir + QStringLiteral("/qnln4.html"); }
+
 } // namespace qinglan

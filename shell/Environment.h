@@ -45,6 +45,9 @@ struct Environment final {
     QString TilePath() const;
     QString ResultPagePath() const;
     QString NamedFileBuffer() const;
+    // The pages of the content search and of the prescription check.
+    QString SearchPagePath() const;
+    QString CheckPagePath() const;
 };
 
 // The name of the page background tile, beside every result page.

@@ -2,8 +2,10 @@
 
 #include "shell/LocalFileGuard.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QWebChannel>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -18,13 +20,6 @@ namespace {
 const QUrl& BlankUrl() {
     static const QUrl blank(QStringLiteral("about:blank"));
     return blank;
-}
-
-// A JavaScript string literal holding text exactly.
-QString JsString(const QString& text) {
-    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    // "[...]" around the one string literal; U+2028/U+2029 are valid in modern JS strings.
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
 bool SameDocument(const QUrl& a, const QUrl& b) {
@@ -56,6 +51,12 @@ QWebEngineScript FragmentResetScript() {
 }
 
 } // namespace
+
+QString JsString(const QString& text) {
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    // "[...]" around the one string literal; U+2028/U+2029 are valid in modern JS strings.
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
 
 QWebEngineProfile* ConfigureProgramProfile(QWebEngineProfile* profile) {
     // Result pages are local files that show pictures from the cloud; the guard
@@ -117,6 +118,27 @@ void HtmlView::ElementValue(const QString& id, std::function<void(const QString&
                                .arg(JsString(id));
     page()->runJavaScript(
         script, [answer = std::move(answer)](const QVariant& value) { answer(value.toString()); });
+}
+
+void HtmlView::OfferToProgramScripts(const QString& name, QObject* object) {
+    if (!m_channel) {
+        m_channel = new QWebChannel(this);
+        page()->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
+        QFile source(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+        QWebEngineScript script;
+        script.setName(QStringLiteral("qinglan-webchannel"));
+        script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        script.setWorldId(QWebEngineScript::ApplicationWorld);
+        script.setRunsOnSubFrames(false);
+        if (source.open(QIODevice::ReadOnly))
+            script.setSourceCode(QString::fromUtf8(source.readAll()));
+        page()->scripts().insert(script);
+    }
+    m_channel->registerObject(name, object);
+}
+
+void HtmlView::RunProgramScript(const QString& script) {
+    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
 }
 
 QString HtmlView::LocationURL() const { return url().toString(); }

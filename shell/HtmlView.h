@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QWebChannel;
 class QWebEngineProfile;
 
 namespace qinglan {
@@ -38,6 +39,14 @@ public:
     // as empty. The answer comes asynchronously.
     void ElementValue(const QString& id, std::function<void(const QString&)> answer);
 
+    // Offers object to scripts of the program's own world (not to the page's
+    // scripts) as the web channel object named name; the script runs in that world
+    // and finds it through qt.webChannelTransport. A page's own scripts cannot
+    // reach it.
+    void OfferToProgramScripts(const QString& name, QObject* object);
+    // Runs script in the program's own world of the current document.
+    void RunProgramScript(const QString& script);
+
     QString LocationURL() const;
     QString LocationName() const;
 
@@ -58,10 +67,14 @@ private:
     void OnLoadFinished();
     void FlushWrites();
 
+    QWebChannel* m_channel = nullptr;
     QUrl m_lastUrl;
     bool m_blankPending = false;
     QList<QString> m_pendingWrites;
 };
+
+// A JavaScript string literal holding text exactly.
+QString JsString(const QString& text);
 
 // Sets up the profile that every view of the program shares and returns it:
 // pages from local files may show pictures from the network, and the local-file

@@ -15,6 +15,35 @@ QString BodyOpen(const QString& style) {
     return QStringLiteral("<body style=\"") + style + QStringLiteral("\">");
 }
 
+QString Escaped(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'&':
+            out += QStringLiteral("&amp;");
+            break;
+        case u'<':
+            out += QStringLiteral("&lt;");
+            break;
+        case u'>':
+            out += QStringLiteral("&gt;");
+            break;
+        case u'"':
+            out += QStringLiteral("&quot;");
+            break;
+        case u'\'':
+            out += QStringLiteral("&#39;");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString EscapedEntryLink(const QString& name) { return EntryLink(Escaped(name)); }
+
 QString NewWindowLink(const QString& url, const QString& text) {
     return QStringLiteral("<a href=\"") + url + QStringLiteral("\" target=\"_blank\" style=\"") +
            QString::fromUtf16(LinkStyle) + QStringLiteral("\">") + text + QStringLiteral("</a>");

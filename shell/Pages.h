@@ -14,6 +14,14 @@ inline constexpr char16_t HiddenInput[] =
 QString ResultPageStyle();
 
 QString BodyOpen(const QString& style);
+
+// Text as it must stand in HTML text or a double- or single-quoted attribute:
+// & < > " ' as character references. Pages of the program's own (content
+// search, prescription check) insert nothing else.
+QString Escaped(QStringView text);
+// An entry link as EntryLink builds it, with the name escaped: a click still
+// puts the name itself into Tex1.
+QString EscapedEntryLink(const QString& name);
 QString NewWindowLink(const QString& url, const QString& text);
 QString EntryLink(const QString& name);
 

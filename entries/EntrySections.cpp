@@ -1,0 +1,173 @@
+#include "entries/EntrySections.h"
+
+#include <QRegularExpression>
+
+namespace qinglan {
+
+namespace {
+
+bool StartsWithTag(QStringView rest, QStringView tag) {
+    // rest starts right after "<" or "</"; the name must end there.
+    if (!rest.startsWith(tag, Qt::CaseInsensitive))
+        return false;
+    if (rest.size() == tag.size())
+        return true;
+    const QChar next = rest[tag.size()];
+    return next == u'>' || next == u'/' || next.isSpace();
+}
+
+// The end of the tag that starts at i (the position of "<"), past its ">";
+// quoted attribute values may hold ">".
+qsizetype TagEnd(QStringView html, qsizetype i) {
+    QChar quote;
+    for (qsizetype k = i + 1; k < html.size(); ++k) {
+        const QChar c = html[k];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'>') {
+            return k + 1;
+        }
+    }
+    return html.size();
+}
+
+// Decodes the character reference at i ("&"), appending to out; returns the
+// position after it, or i + 1 when it is no reference (the "&" is kept).
+qsizetype DecodeReference(QStringView html, qsizetype i, QString& out) {
+    const qsizetype semi = html.indexOf(u';', i + 1);
+    if (semi < 0 || semi - i > 10) {
+        out += u'&';
+        return i + 1;
+    }
+    const QStringView name = html.mid(i + 1, semi - i - 1);
+    if (name.startsWith(u'#')) {
+        bool ok = false;
+        const uint code = name.startsWith(u"#x", Qt::CaseInsensitive) ? name.mid(2).toUInt(&ok, 16)
+                                                                      : name.mid(1).toUInt(&ok, 10);
+        if (ok && code > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF)) {
+            out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            return semi + 1;
+        }
+    } else {
+        static const QList<std::pair<QStringView, QChar>> named = {
+            {u"amp", u'&'},   {u"lt", u'<'},   {u"gt", u'>'},     {u"quot", u'"'},
+            {u"apos", u'\''}, {u"nbsp", u' '}, {u"middot", u'·'}, {u"times", u'×'},
+        };
+        for (const auto& [entity, character] : named) {
+            if (name == entity) {
+                out += character;
+                return semi + 1;
+            }
+        }
+    }
+    out += u'&';
+    return i + 1;
+}
+
+// Trims every line, folds runs of spaces and drops empty lines at both ends.
+QString TidyLines(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(u'\n'))
+        lines << line.simplified();
+    while (!lines.isEmpty() && lines.first().isEmpty())
+        lines.removeFirst();
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+QString PlainText(QStringView html) {
+    QString out;
+    out.reserve(html.size());
+    qsizetype i = 0;
+    while (i < html.size()) {
+        const QChar c = html[i];
+        if (c == u'&') {
+            i = DecodeReference(html, i, out);
+            continue;
+        }
+        if (c != u'<') {
+            out += (c == u'\r' || c == u'\n' || c == u'\t') ? QChar(u' ') : c;
+            ++i;
+            continue;
+        }
+        const QStringView rest = html.mid(i + 1);
+        if (rest.startsWith(u"!--")) {
+            const qsizetype end = html.indexOf(u"-->", i + 4);
+            i = end < 0 ? html.size() : end + 3;
+            continue;
+        }
+        const bool closing = rest.startsWith(u'/');
+        const QStringView name = closing ? rest.mid(1) : rest;
+        if (!closing && (StartsWithTag(name, u"script") || StartsWithTag(name, u"style"))) {
+            const QString closeTag = StartsWithTag(name, u"script") ? QStringLiteral("</script")
+                                                                    : QStringLiteral("</style");
+            const qsizetype end = html.indexOf(closeTag, i, Qt::CaseInsensitive);
+            i = end < 0 ? html.size() : TagEnd(html, end);
+            continue;
+        }
+        if (StartsWithTag(name, u"br") ||
+            (closing && (StartsWithTag(name, u"p") || StartsWithTag(name, u"div") ||
+                         StartsWithTag(name, u"li") || StartsWithTag(name, u"tr") ||
+                         StartsWithTag(name, u"h1") || StartsWithTag(name, u"h2") ||
+                         StartsWithTag(name, u"h3"))))
+            out += u'\n';
+        i = TagEnd(html, i);
+    }
+    return TidyLines(out);
+}
+
+const QList<QString>& KnownSectionNames() {
+    static const QList<QString> names = {
+        QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),
+        QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
+        QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
+        QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
+        QStringLiteral("名家论述")};
+    return names;
+}
+
+const EntrySection* EntryText::Find(QStringView name) const {
+    for (const EntrySection& section : sections) {
+        if (section.name == name)
+            return &section;
+    }
+    return nullptr;
+}
+
+EntryText ReadEntrySections(QStringView html) {
+    EntryText entry;
+    static const QRegularExpression heading(QStringLiteral("<h2[^>]*>(.*?)</h2\\s*>"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::DotMatchesEverythingOption);
+    const QString text = html.toString();
+    if (const auto match = heading.match(text); match.hasMatch())
+        entry.heading = PlainText(match.capturedView(1)).simplified();
+
+    // A section starts with its name in brackets, in bold, at the start of a paragraph.
+    static const QRegularExpression start(
+        QStringLiteral("<p[^>]*>\\s*<b>\\s*【([^】<>]{1,16})】\\s*</b>"),
+        QRegularExpression::CaseInsensitiveOption);
+    QList<QRegularExpressionMatch> starts;
+    for (auto it = start.globalMatch(text); it.hasNext();)
+        starts << it.next();
+    for (qsizetype k = 0; k < starts.size(); ++k) {
+        const qsizetype from = starts[k].capturedEnd(0);
+        const qsizetype to = k + 1 < starts.size() ? starts[k + 1].capturedStart(0) : html.size();
+        entry.sections.append(
+            {starts[k].captured(1).trimmed(), PlainText(html.mid(from, to - from))});
+    }
+    if (entry.sections.isEmpty()) {
+        const QString whole = PlainText(html);
+        if (!whole.isEmpty())
+            entry.sections.append({QString(), whole});
+    }
+    return entry;
+}
+
+} // namespace qinglan

@@ -1,0 +1,439 @@
+#include "search/ContentIndex.h"
+
+#include "cloud/GbkText.h"
+#include "config/Config.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "search/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <sqlite3.h>
+
+namespace qinglan {
+
+namespace {
+
+// Raised whenever the tables or the tokens change: an index of another format
+// is built anew.
+constexpr int FormatVersion = 1;
+
+bool IsHan(char32_t c) { return QChar::script(c) == QChar::Script_Han; }
+
+// Walks text as runs: a run of Han characters, or a Latin word (letters and
+// digits, lower case); everything else separates runs.
+template <typename Visit>
+void ForEachRun(QStringView text, Visit&& visit) {
+    QList<char32_t> run;
+    bool han = false;
+    const auto flush = [&] {
+        if (!run.isEmpty())
+            visit(run, han);
+        run.clear();
+    };
+    for (const char32_t c : text.toUcs4()) {
+        if (IsHan(c)) {
+            if (!han)
+                flush();
+            han = true;
+            run << c;
+        } else if (QChar::isLetterOrNumber(c)) {
+            if (han)
+                flush();
+            han = false;
+            run << QChar::toLower(c);
+        } else {
+            flush();
+        }
+    }
+    flush();
+}
+
+QString FromUcs4(const QList<char32_t>& characters, qsizetype from, qsizetype count) {
+    return QString::fromUcs4(characters.constData() + from, count);
+}
+
+struct Statement {
+    sqlite3_stmt* statement = nullptr;
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+            statement = nullptr;
+    }
+    ~Statement() { sqlite3_finalize(statement); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    explicit operator bool() const { return statement != nullptr; }
+    void Bind(int index, qint64 value) { sqlite3_bind_int64(statement, index, value); }
+    void Bind(int index, const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    int Step() { return sqlite3_step(statement); }
+    void Reset() {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+    qint64 Int(int column) const { return sqlite3_column_int64(statement, column); }
+    QString Text(int column) const {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+            sqlite3_column_bytes(statement, column));
+    }
+};
+
+QString JoinTastes(const NatureTaste& nt) { return nt.tastes.join(u','); }
+
+} // namespace
+
+QString ContentIndex::Characters(QStringView text) {
+    QString out;
+    ForEachRun(text, [&](const QList<char32_t>& run, bool han) {
+        if (han) {
+            for (qsizetype i = 0; i < run.size(); ++i)
+                out += FromUcs4(run, i, 1) + u' ';
+        } else {
+            out += FromUcs4(run, 0, run.size()) + u' ';
+        }
+    });
+    return out;
+}
+
+QString ContentIndex::Pairs(QStringView text) {
+    QString out;
+    ForEachRun(text, [&](const QList<char32_t>& run, bool han) {
+        if (han) {
+            for (qsizetype i = 0; i + 1 < run.size(); ++i)
+                out += FromUcs4(run, i, 2) + u' ';
+        } else {
+            out += FromUcs4(run, 0, run.size()) + u' ';
+        }
+    });
+    return out;
+}
+
+int ContentIndex::SectionSlot(QStringView name) {
+    const qsizetype at = KnownSectionNames().indexOf(name.toString());
+    return at < 0 ? 0 : int(at) + 1;
+}
+
+QString ContentIndex::FilePath(const QString& dataPath) {
+    // A folder of its own: no listed entry name can make a file of that path.
+    return dataPath + QStringLiteral("/.qinglan-index/content.sqlite");
+}
+
+ContentIndex::ContentIndex(sqlite3* db, QString dataPath)
+    : m_db(db), m_dataPath(std::move(dataPath)) {}
+
+ContentIndex::~ContentIndex() { sqlite3_close(m_db); }
+
+bool ContentIndex::Exec(const char* sql) const {
+    char* message = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    qCWarning(lcSearch) << "content index:" << sql << "failed:" << message;
+    sqlite3_free(message);
+    return false;
+}
+
+std::unique_ptr<ContentIndex> ContentIndex::Open(const QString& dataPath, bool check,
+                                                 QString* error) {
+    const QString path = FilePath(dataPath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString expected =
+        QStringLiteral("%1/%2").arg(FormatVersion).arg(QString::fromUtf16(ProgramVersion));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        sqlite3* db = nullptr;
+        const QByteArray name = QFile::encodeName(path);
+        if (sqlite3_open_v2(name.constData(), &db,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                            nullptr) != SQLITE_OK) {
+            if (error)
+                *error = QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_close(db);
+            return nullptr;
+        }
+        sqlite3_busy_timeout(db, 5000);
+        std::unique_ptr<ContentIndex> index(new ContentIndex(db, dataPath));
+        bool sound =
+            index->Exec("PRAGMA journal_mode=WAL") && index->Exec("PRAGMA synchronous=NORMAL");
+        if (sound && check) {
+            Statement quick(db, "PRAGMA quick_check");
+            sound = quick && quick.Step() == SQLITE_ROW && quick.Text(0) == u"ok";
+        }
+        if (sound) {
+            sound = index->Exec(
+                "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT);"
+                "CREATE TABLE IF NOT EXISTS entries(id INTEGER PRIMARY KEY, ord INTEGER, "
+                " display TEXT, file TEXT UNIQUE, size INTEGER, mtime INTEGER, present INTEGER, "
+                " nature TEXT, tastes TEXT, toxicity INTEGER, meridians TEXT, "
+                " nt_parsed INTEGER, mer_parsed INTEGER);"
+                "CREATE VIRTUAL TABLE IF NOT EXISTS grams USING fts5(uni, bi, content='', "
+                " columnsize=0);");
+        }
+        if (sound) {
+            Statement version(db, "SELECT value FROM meta WHERE key='format'");
+            if (version && version.Step() == SQLITE_ROW) {
+                sound = version.Text(0) == expected;
+            } else {
+                Statement set(db, "INSERT OR REPLACE INTO meta VALUES('format', ?)");
+                set.Bind(1, expected);
+                sound = set && set.Step() == SQLITE_DONE;
+            }
+        }
+        if (sound && index->LoadEntries())
+            return index;
+        // Damaged, foreign or of another version: never served, built anew.
+        qCWarning(lcSearch) << "content index" << path
+                            << "is damaged or of another version; rebuilt";
+        index.reset();
+        for (const QString& file :
+             {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")})
+            QFile::remove(file);
+    }
+    if (error)
+        *error = QStringLiteral("cannot create %1").arg(path);
+    return nullptr;
+}
+
+bool ContentIndex::LoadEntries() {
+    Statement select(m_db, "SELECT ord, display, file, present, nature, tastes, toxicity, "
+                           "meridians, nt_parsed, mer_parsed, id FROM entries WHERE ord >= 0 "
+                           "ORDER BY ord");
+    if (!select)
+        return false;
+    m_entries.clear();
+    while (select.Step() == SQLITE_ROW) {
+        Entry entry;
+        entry.order = int(select.Int(0));
+        entry.display = select.Text(1);
+        entry.file = select.Text(2);
+        entry.present = select.Int(3) != 0;
+        entry.id = select.Int(10);
+        if (select.Int(8) != 0) {
+            NatureTaste nt;
+            nt.nature = select.Text(4);
+            nt.tastes = select.Text(5).split(u',', Qt::SkipEmptyParts);
+            nt.toxicity = Toxicity(select.Int(6));
+            entry.facets.natureTaste = nt;
+        }
+        if (select.Int(9) != 0)
+            entry.facets.meridians = select.Text(7).split(u',', Qt::SkipEmptyParts);
+        m_entries.append(entry);
+    }
+    m_listed = int(m_entries.size());
+    return true;
+}
+
+int ContentIndex::SearchableCount() const {
+    return int(std::count_if(m_entries.cbegin(), m_entries.cend(),
+                             [](const Entry& e) { return e.present; }));
+}
+
+bool ContentIndex::IndexEntry(int number, const QString& path, qint64 size, qint64 mtime) {
+    const std::optional<QString> text = ReadGbkTextFile(path);
+    if (!text)
+        return true; // unreadable now: left out, tried again at the next sync
+    const EntryText entry = ReadEntrySections(*text);
+    const Facets facets = FacetsOf(entry);
+    Statement insert(m_db, "INSERT INTO grams(rowid, uni, bi) VALUES(?, ?, ?)");
+    if (!insert)
+        return false;
+    QSet<int> usedSlots;
+    for (const EntrySection& section : entry.sections) {
+        int slot = SectionSlot(section.name);
+        // A section name seen twice, or one outside the set, shares slot 0.
+        if (usedSlots.contains(slot))
+            slot = 0;
+        usedSlots.insert(slot);
+        insert.Bind(1, qint64(number) * SectionSlots + slot);
+        insert.Bind(2, Characters(section.text));
+        insert.Bind(3, Pairs(section.text));
+        if (insert.Step() != SQLITE_DONE)
+            return false;
+        insert.Reset();
+    }
+    Statement update(m_db, "UPDATE entries SET size=?, mtime=?, present=1, nature=?, tastes=?, "
+                           "toxicity=?, meridians=?, nt_parsed=?, mer_parsed=? WHERE id=?");
+    if (!update)
+        return false;
+    update.Bind(1, size);
+    update.Bind(2, mtime);
+    update.Bind(3, facets.natureTaste ? facets.natureTaste->nature : QString());
+    update.Bind(4, facets.natureTaste ? JoinTastes(*facets.natureTaste) : QString());
+    update.Bind(5, facets.natureTaste ? qint64(facets.natureTaste->toxicity) : 0);
+    update.Bind(6, facets.meridians ? facets.meridians->join(u',') : QString());
+    update.Bind(7, facets.natureTaste ? 1 : 0);
+    update.Bind(8, facets.meridians ? 1 : 0);
+    update.Bind(9, number);
+    return update.Step() == SQLITE_DONE;
+}
+
+int ContentIndex::Sync(QStringView indexText, const std::function<bool()>& keepGoing) {
+    // The listed entries, one per entry file, in index order.
+    struct Listed {
+        QString display;
+        QString file;
+    };
+    QList<Listed> listed;
+    QSet<QString> files;
+    ForEachIndexLine(indexText, [&](QStringView line) {
+        const auto parsed = ParseIndexLine(line);
+        if (!parsed)
+            return true;
+        const auto file = EntryFileName(parsed->remoteName.toString());
+        if (file && !files.contains(*file)) {
+            files.insert(*file);
+            listed.append({parsed->DisplayName().toString(), *file});
+        }
+        return true;
+    });
+
+    struct Known {
+        qint64 id;
+        qint64 size;
+        qint64 mtime;
+        bool present;
+    };
+    QHash<QString, Known> known;
+    {
+        Statement select(m_db, "SELECT id, file, size, mtime, present FROM entries");
+        if (!select)
+            return -1;
+        while (select.Step() == SQLITE_ROW)
+            known.insert(select.Text(1),
+                         {select.Int(0), select.Int(2), select.Int(3), select.Int(4) != 0});
+    }
+
+    if (!Exec("BEGIN IMMEDIATE"))
+        return -1;
+    int indexed = 0;
+    bool rebuild = false;
+    bool ok = Exec("UPDATE entries SET ord=-1");
+    Statement upsert(m_db,
+                     "INSERT INTO entries(ord, display, file, present) VALUES(?, ?, ?, 0) "
+                     "ON CONFLICT(file) DO UPDATE SET ord=excluded.ord, display=excluded.display");
+    Statement idOf(m_db, "SELECT id FROM entries WHERE file=?");
+    Statement absent(m_db, "UPDATE entries SET present=0 WHERE id=?");
+    Statement back(m_db, "UPDATE entries SET present=1 WHERE id=?");
+    ok = ok && upsert && idOf && absent && back;
+    for (qsizetype order = 0; ok && order < listed.size(); ++order) {
+        const Listed& entry = listed[order];
+        upsert.Bind(1, order);
+        upsert.Bind(2, entry.display);
+        upsert.Bind(3, entry.file);
+        ok = upsert.Step() == SQLITE_DONE;
+        upsert.Reset();
+        idOf.Bind(1, entry.file);
+        ok = ok && idOf.Step() == SQLITE_ROW;
+        const qint64 id = idOf.Int(0);
+        idOf.Reset();
+        if (!ok)
+            break;
+
+        const QFileInfo info(m_dataPath + u'/' + entry.file);
+        const bool exists = info.isFile();
+        const qint64 size = exists ? info.size() : 0;
+        const qint64 mtime = exists ? info.lastModified().toMSecsSinceEpoch() : 0;
+        const auto it = known.constFind(entry.file);
+        const bool hasRows = it != known.cend() && (it->size != 0 || it->mtime != 0);
+        if (!exists) {
+            if (it != known.cend() && it->present) {
+                absent.Bind(1, id);
+                ok = absent.Step() == SQLITE_DONE;
+                absent.Reset();
+            }
+        } else if (hasRows && (it->size != size || it->mtime != mtime)) {
+            // Its words are indexed without their text, so they cannot be taken
+            // out one by one: the whole index is built anew.
+            rebuild = true;
+            break;
+        } else if (hasRows) {
+            if (!it->present) {
+                back.Bind(1, id);
+                ok = back.Step() == SQLITE_DONE;
+                back.Reset();
+            }
+        } else {
+            if (keepGoing && !keepGoing())
+                break;
+            ok = IndexEntry(int(id), info.filePath(), size, mtime);
+            ++indexed;
+        }
+    }
+    if (rebuild) {
+        Exec("ROLLBACK");
+        if (!Exec("DELETE FROM entries; DELETE FROM grams;"))
+            return -1;
+        const int again = Sync(indexText, keepGoing);
+        return again;
+    }
+    if (!ok || !Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return -1;
+    }
+    return LoadEntries() ? indexed : -1;
+}
+
+bool ContentIndex::Add(const QString& listedName) {
+    const auto file = EntryFileName(listedName);
+    if (!file)
+        return true;
+    const auto entry = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [&](const Entry& e) { return e.file == *file; });
+    if (entry == m_entries.end() || entry->present)
+        return true; // not listed (the next sync sees it), or indexed already
+    const QFileInfo info(m_dataPath + u'/' + *file);
+    if (!info.isFile())
+        return true;
+    Statement idOf(m_db, "SELECT id, size, mtime FROM entries WHERE file=?");
+    if (!idOf)
+        return false;
+    idOf.Bind(1, *file);
+    if (idOf.Step() != SQLITE_ROW)
+        return true;
+    const qint64 id = idOf.Int(0);
+    const bool hasRows = idOf.Int(1) != 0 || idOf.Int(2) != 0;
+    if (hasRows)
+        return true; // indexed rows of an older file: the next sync decides
+    if (!Exec("BEGIN IMMEDIATE"))
+        return false;
+    if (!IndexEntry(int(id), info.filePath(), info.size(),
+                    info.lastModified().toMSecsSinceEpoch()) ||
+        !Exec("COMMIT")) {
+        Exec("ROLLBACK");
+        return false;
+    }
+    entry->present = true;
+    // The facets as stored.
+    return LoadEntries();
+}
+
+QList<qint64> ContentIndex::SectionsWith(const QString& word) const {
+    // One expression per run of the word: a character, its pairs in a row, or
+    // a Latin word; all runs must be in the section.
+    QStringList terms;
+    ForEachRun(word, [&](const QList<char32_t>& run, bool han) {
+        if (han && run.size() == 1)
+            terms << QStringLiteral("uni : \"%1\"").arg(FromUcs4(run, 0, 1));
+        else if (han)
+            terms
+                << QStringLiteral("bi : \"%1\"").arg(Pairs(FromUcs4(run, 0, run.size())).trimmed());
+        else
+            terms << QStringLiteral("uni : \"%1\"").arg(FromUcs4(run, 0, run.size()));
+    });
+    QList<qint64> rows;
+    if (terms.isEmpty())
+        return rows;
+    Statement select(m_db, "SELECT rowid FROM grams WHERE grams MATCH ?");
+    if (!select)
+        return rows;
+    select.Bind(1, terms.join(QStringLiteral(" AND ")));
+    while (select.Step() == SQLITE_ROW)
+        rows << select.Int(0);
+    return rows;
+}
+
+} // namespace qinglan
