@@ -74,10 +74,16 @@ void ReportRow(const QString& figure, double oursMs, std::optional<double> refer
 }
 
 void ReportAmountRow(const QString& figure, double ours, std::optional<double> reference,
-                     const QString& unit) {
+                     const QString& unit, Goal goal) {
     const auto amount = [&](double v) { return QString::number(v, 'f', 1) + u' ' + unit; };
+    QString goalText = QStringLiteral("-");
+    if (goal.kind == Goal::RatioAtMost && reference && *reference > 0)
+        goalText = QStringLiteral("<= %1x (%2)")
+                       .arg(goal.value)
+                       .arg(ours / *reference <= goal.value ? QStringLiteral("met")
+                                                            : QStringLiteral("missed"));
     AppendRow({figure, amount(ours), reference ? amount(*reference) : QStringLiteral("-"),
-               Ratio(ours, reference), QStringLiteral("-")});
+               Ratio(ours, reference), goalText});
 }
 
 double ProcessMemoryMiB(const char* key) {

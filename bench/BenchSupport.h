@@ -46,9 +46,9 @@ struct Goal {
 // end (the file named by BENCH_ROWS): figure | ours | reference | ratio | goal.
 void ReportRow(const QString& figure, double oursMs, std::optional<double> referenceMs,
                Goal goal = {});
-// The same for a figure in another unit ("MiB"); no goal.
+// The same for a figure in another unit ("MiB"), with a ratio goal or none.
 void ReportAmountRow(const QString& figure, double ours, std::optional<double> reference,
-                     const QString& unit);
+                     const QString& unit, Goal goal = {});
 
 // A figure of /proc/self/status in MiB ("VmRSS", "VmHWM"); -1 when unknown.
 double ProcessMemoryMiB(const char* key);

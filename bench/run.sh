@@ -62,6 +62,7 @@ run bench_startup "$work/store" "$work/bench_startup"
 run bench_bulk "$work/store" "$work/bench_bulk"
 run bench_soak "$work/store" "$work/bench_soak"
 run bench_suggest
+run bench_content "$work/source" "$work/bench_content"
 
 echo
 awk -F'|' '

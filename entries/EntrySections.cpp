@@ -142,25 +142,45 @@ const EntrySection* EntryText::Find(QStringView name) const {
 
 EntryText ReadEntrySections(QStringView html) {
     EntryText entry;
-    static const QRegularExpression heading(QStringLiteral("<h2[^>]*>(.*?)</h2\\s*>"),
-                                            QRegularExpression::CaseInsensitiveOption |
-                                                QRegularExpression::DotMatchesEverythingOption);
+    // The sections' starts: where a paragraph opens with its name in brackets in
+    // bold. The library's own form is found directly; other spellings (upper case
+    // tags, attributes, spaces) by a slower pattern.
+    struct Start {
+        qsizetype at;   // where the paragraph opens
+        qsizetype text; // where the section's text begins
+        QString name;
+    };
+    QList<Start> starts;
+    constexpr QStringView plain = u"<p><b>【";
+    for (qsizetype at = html.indexOf(plain); at >= 0; at = html.indexOf(plain, at + 1)) {
+        const qsizetype close = html.indexOf(u"】</b>", at + plain.size());
+        if (close < 0 || close - at - plain.size() > 16)
+            continue;
+        starts.append(
+            {at, close + 5, html.mid(at + plain.size(), close - at - plain.size()).toString()});
+    }
     const QString text = html.toString();
-    if (const auto match = heading.match(text); match.hasMatch())
-        entry.heading = PlainText(match.capturedView(1)).simplified();
+    if (starts.isEmpty()) {
+        static const QRegularExpression start(
+            QStringLiteral("<p[^>]*>\\s*<b>\\s*【([^】<>]{1,16})】\\s*</b>"),
+            QRegularExpression::CaseInsensitiveOption);
+        for (auto it = start.globalMatch(text); it.hasNext();) {
+            const auto match = it.next();
+            starts.append({match.capturedStart(0), match.capturedEnd(0), match.captured(1)});
+        }
+    }
 
-    // A section starts with its name in brackets, in bold, at the start of a paragraph.
-    static const QRegularExpression start(
-        QStringLiteral("<p[^>]*>\\s*<b>\\s*【([^】<>]{1,16})】\\s*</b>"),
-        QRegularExpression::CaseInsensitiveOption);
-    QList<QRegularExpressionMatch> starts;
-    for (auto it = start.globalMatch(text); it.hasNext();)
-        starts << it.next();
+    const qsizetype headingOpen = html.indexOf(u"<h2", 0, Qt::CaseInsensitive);
+    if (headingOpen >= 0 && (starts.isEmpty() || headingOpen < starts.first().at)) {
+        const qsizetype from = html.indexOf(u'>', headingOpen);
+        const qsizetype to = html.indexOf(u"</h2", headingOpen, Qt::CaseInsensitive);
+        if (from >= 0 && to > from)
+            entry.heading = PlainText(html.mid(from + 1, to - from - 1)).simplified();
+    }
     for (qsizetype k = 0; k < starts.size(); ++k) {
-        const qsizetype from = starts[k].capturedEnd(0);
-        const qsizetype to = k + 1 < starts.size() ? starts[k + 1].capturedStart(0) : html.size();
-        entry.sections.append(
-            {starts[k].captured(1).trimmed(), PlainText(html.mid(from, to - from))});
+        const qsizetype from = starts[k].text;
+        const qsizetype to = k + 1 < starts.size() ? starts[k + 1].at : html.size();
+        entry.sections.append({starts[k].name.trimmed(), PlainText(html.mid(from, to - from))});
     }
     if (entry.sections.isEmpty()) {
         const QString whole = PlainText(html);

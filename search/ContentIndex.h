@@ -76,15 +76,33 @@ public:
 
     QString DataPath() const { return m_dataPath; }
 
-    // The tokens of a text for the two columns, space separated.
-    static QString Characters(QStringView text);
-    static QString Pairs(QStringView text);
+    // The tokens of a text, space separated, in UTF-8: for every character of a
+    // run of Chinese text the pair it starts (the last one with an end mark), and
+    // every Latin word, in lower case.
+    static QByteArray Tokens(QStringView text);
 
 private:
     ContentIndex(sqlite3* db, QString dataPath);
     bool Exec(const char* sql) const;
     bool LoadEntries();
-    bool IndexEntry(int number, const QString& path, qint64 size, qint64 mtime);
+    // An entry read and taken apart, ready to be stored; made without the database.
+    struct Prepared {
+        qint64 id = 0;
+        qint64 size = 0;
+        qint64 mtime = 0;
+        bool readable = false;
+        Facets facets;
+        QList<std::pair<qint64, QByteArray>> rows; // FTS row, tokens
+    };
+    struct Work {
+        qint64 id;
+        QString path;
+        qint64 size;
+        qint64 mtime;
+    };
+    static Prepared Prepare(qint64 id, const QString& path, qint64 size, qint64 mtime);
+    bool Store(const Prepared& prepared);
+    bool StoreAll(const QList<Work>& work, const std::function<bool()>& keepGoing);
     bool SetListed(QStringView indexText);
 
     sqlite3* m_db = nullptr;

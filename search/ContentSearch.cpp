@@ -3,10 +3,11 @@
 #include "search/ContentIndex.h"
 #include "shell/Pages.h"
 
-#include <QHash>
 #include <QJsonArray>
 
 #include <algorithm>
+#include <climits>
+#include <vector>
 
 namespace qinglan {
 
@@ -25,6 +26,17 @@ int SectionRank(QStringView name) {
 }
 
 QString SlotName(int slot) { return slot == 0 ? QString() : KnownSectionNames().value(slot - 1); }
+
+// SectionRank of each slot, worked out once.
+int SlotRank(int slot) {
+    static const std::vector<int> ranks = [] {
+        std::vector<int> r(ContentIndex::SectionSlots);
+        for (int s = 0; s < ContentIndex::SectionSlots; ++s)
+            r[size_t(s)] = SectionRank(SlotName(s));
+        return r;
+    }();
+    return ranks[size_t(slot)];
+}
 
 QSet<QString> Strings(const QJsonValue& value, const QStringList& allowed) {
     QSet<QString> set;
@@ -105,21 +117,26 @@ SearchResults RunSearch(const ContentIndex& index, const SearchRequest& request)
     if (request.words.isEmpty()) {
         for (const ContentIndex::Entry& entry : entries) {
             if (entry.present && PassesFilters(entry, request))
-                results.hits.append({entry.display, entry.file, QString(), 0});
+                results.hits.append({entry.display, entry.file, QString(), 0, entry.facets});
         }
         return results;
     }
 
-    // For every entry, per section slot, which of the words it holds (a bit each).
+    // For every entry, per section slot, which of the words it holds (a bit each),
+    // in one flat table: entry numbers are small and dense.
     const int wantedSlot =
         request.section.isEmpty() ? -1 : ContentIndex::SectionSlot(request.section);
-    QHash<qint64, QHash<int, quint32>> found;
+    constexpr int slotCount = ContentIndex::SectionSlots;
+    std::vector<quint32> held;
     for (qsizetype w = 0; w < request.words.size(); ++w) {
         for (const qint64 row : index.SectionsWith(request.words[w])) {
-            const int slot = int(row % ContentIndex::SectionSlots);
+            const int slot = int(row % slotCount);
             if (wantedSlot >= 0 && slot != wantedSlot)
                 continue;
-            found[row / ContentIndex::SectionSlots][slot] |= quint32(1) << w;
+            const size_t at = size_t(row);
+            if (at >= held.size())
+                held.resize(std::max(at + 1, held.size() * 2), 0);
+            held[at] |= quint32(1) << w;
         }
     }
     const quint32 all = (quint32(1) << request.words.size()) - 1;
@@ -131,27 +148,31 @@ SearchResults RunSearch(const ContentIndex& index, const SearchRequest& request)
     };
     QList<Ranked> ranked;
     for (const ContentIndex::Entry& entry : entries) {
-        const auto it = found.constFind(entry.id);
-        if (!entry.present || it == found.cend() || !PassesFilters(entry, request))
+        const size_t first = size_t(entry.id) * slotCount;
+        if (!entry.present || first >= held.size())
             continue;
-        quint32 held = 0;
+        quint32 any = 0;
         int bestRank = INT_MAX;
         int bestSlot = 0;
         int bestWords = 0;
-        for (auto slot = it->cbegin(); slot != it->cend(); ++slot) {
-            held |= slot.value();
-            const int rank = SectionRank(SlotName(slot.key()));
-            const int words = qPopulationCount(slot.value());
-            if (rank < bestRank || (rank == bestRank && words > bestWords)) {
+        for (int slot = 0; slot < slotCount && first + size_t(slot) < held.size(); ++slot) {
+            const quint32 words = held[first + size_t(slot)];
+            if (words == 0)
+                continue;
+            any |= words;
+            const int rank = SlotRank(slot);
+            const int count = qPopulationCount(words);
+            if (rank < bestRank || (rank == bestRank && count > bestWords)) {
                 bestRank = rank;
-                bestSlot = slot.key();
-                bestWords = words;
+                bestSlot = slot;
+                bestWords = count;
             }
         }
-        if (held != all)
+        if (any != all || !PassesFilters(entry, request))
             continue;
-        ranked.append(
-            {{entry.display, entry.file, SlotName(bestSlot), bestWords}, bestRank, entry.order});
+        ranked.append({{entry.display, entry.file, SlotName(bestSlot), bestWords, entry.facets},
+                       bestRank,
+                       entry.order});
     }
     std::stable_sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
         if (a.rank != b.rank)
@@ -237,10 +258,10 @@ QString SearchResultsHtml(const SearchResults& results, const SearchRequest& req
     for (qsizetype i = 0; i < shown; ++i) {
         const SearchHit& hit = results.hits[i];
         html += QStringLiteral("<div class=hit>") + EscapedEntryLink(hit.display);
-        const QString text = entryText ? entryText(hit.file) : QString();
-        const EntryText entry = ReadEntrySections(text);
         QString snippet;
         if (!request.words.isEmpty()) {
+            // The matching sentence comes from the entry's own text.
+            const EntryText entry = ReadEntrySections(entryText ? entryText(hit.file) : QString());
             const EntrySection* section = entry.Find(hit.section);
             if (!section && !entry.sections.isEmpty() && hit.section.isEmpty())
                 section = &entry.sections.first();
@@ -250,11 +271,12 @@ QString SearchResultsHtml(const SearchResults& results, const SearchRequest& req
                                                        QStringLiteral("】")) +
                           MarkedSentence(section->text, request.words);
         } else {
-            for (const QString& name : {QStringLiteral("性味"), QStringLiteral("归经")}) {
-                if (const EntrySection* section = entry.Find(name))
-                    snippet += QStringLiteral("【") + name + QStringLiteral("】") +
-                               Escaped(section->text) + u' ';
-            }
+            // Filters alone: the facets the entry was chosen by.
+            if (const auto& nt = hit.facets.natureTaste)
+                snippet += QStringLiteral("性：%1　味：%2　毒性：%3　")
+                               .arg(nt->nature, nt->tastes.join(u'、'), ToxicityName(nt->toxicity));
+            if (const auto& meridians = hit.facets.meridians)
+                snippet += QStringLiteral("归经：") + meridians->join(u'、');
         }
         if (!snippet.isEmpty())
             html += QStringLiteral("<p class=snippet>") + snippet + QStringLiteral("</p>");

@@ -37,6 +37,7 @@ struct SearchHit final {
     QString file;
     QString section; // the best section holding a word; empty for filters only
     int wordsInSection = 0;
+    Facets facets;
 };
 
 struct SearchResults final {
@@ -61,7 +62,7 @@ SearchResults RunSearch(const ContentIndex& index, const SearchRequest& request)
 // inserted is escaped.
 QString SearchResultsHtml(const SearchResults& results, const SearchRequest& request,
                           const std::function<QString(const QString& file)>& entryText,
-                          int limit = 200);
+                          int limit = 100);
 
 // The sentence of text that holds the first of words found (split at 。；！？
 // and line breaks), escaped, with every occurrence of every word in <mark>.
