@@ -9,8 +9,10 @@
 #include "info/UpdateCheck.h"
 #include "info/Versions.h"
 #include "resources/Resources.h"
+#include "search/CheckController.h"
 #include "search/FindBar.h"
 #include "search/FollowUp.h"
+#include "search/IndexKeeper.h"
 #include "search/QueryRunner.h"
 #include "search/SearchController.h"
 #include "search/SuggestionBox.h"
@@ -58,6 +60,7 @@ Form1::Form1(Config config, Environment environment, QWebEngineProfile* profile,
       目_录(menuBar()->addAction(QStringLiteral("目录"))),
       查找(menuBar()->addAction(QStringLiteral("查找"))),
       检索(menuBar()->addAction(QStringLiteral("检索"))),
+      配伍(menuBar()->addAction(QStringLiteral("配伍"))),
       帮助(menuBar()->addAction(QStringLiteral("帮助"))),
       关于(menuBar()->addAction(QStringLiteral("关于"))),
       更新(menuBar()->addAction(QStringLiteral("更新"))),
@@ -149,12 +152,17 @@ bool Form1::Load() {
         RunQuery();
     });
     connect(目_录, &QAction::triggered, this, &Form1::RunContents);
-    m_search = new SearchController(WebBrowser1, DataPath(), m_env.SearchPagePath(), this);
+    m_keeper = new IndexKeeper(DataPath(), this);
+    m_search = new SearchController(WebBrowser1, m_keeper, m_env.SearchPagePath(), this);
     connect(检索, &QAction::triggered, m_search, &SearchController::Show);
+    m_check = new CheckController(WebBrowser1, m_keeper, m_env.CheckPagePath(), this);
+    connect(配伍, &QAction::triggered, m_check, &CheckController::Show);
+    connect(m_check, &CheckController::PageFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
     connect(m_search, &SearchController::DownloadAllRequested, this, &Form1::StartBulkDownload);
     connect(m_search, &SearchController::PageFailed, this,
             [this](const QString& message) { ShowMessage(this, message); });
-    connect(m_query, &QueryRunner::EntryStored, m_search, &SearchController::EntryStored);
+    connect(m_query, &QueryRunner::EntryStored, m_keeper, &IndexKeeper::EntryStored);
     m_suggestions = new SuggestionBox(Text1, Command1, m_client, IndexPath(DataPath()), this);
 
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));

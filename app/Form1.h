@@ -21,6 +21,8 @@ class HtmlView;
 class InfoWindow;
 class QueryRunner;
 class SearchController;
+class CheckController;
+class IndexKeeper;
 class SuggestionBox;
 
 // The main window: the page view, the query row beneath it and the menu bar.
@@ -56,6 +58,7 @@ public:
     QAction* const 目_录;
     QAction* const 查找;
     QAction* const 检索;
+    QAction* const 配伍;
     QAction* const 帮助;
     QAction* const 关于;
     QAction* const 更新;
@@ -73,6 +76,8 @@ public:
     InfoWindow* Info() const { return m_info; }
     SuggestionBox* Suggestions() const { return m_suggestions; }
     SearchController* Search() const { return m_search; }
+    CheckController* Check() const { return m_check; }
+    IndexKeeper* Keeper() const { return m_keeper; }
 
     // The query of the query box, as the button runs it.
     void RunQuery();
@@ -118,6 +123,8 @@ private:
     InfoWindow* m_info = nullptr;
     SuggestionBox* m_suggestions = nullptr;
     SearchController* m_search = nullptr;
+    CheckController* m_check = nullptr;
+    IndexKeeper* m_keeper = nullptr;
 };
 
 } // namespace qinglan

@@ -3,7 +3,7 @@
 #include "app/Form1.h"
 #include "cloud/Http.h"
 #include "mirror/Form2.h"
-#include "search/SearchController.h"
+#include "search/IndexKeeper.h"
 #include "shell/HtmlView.h"
 #include "shell/Placement.h"
 #include "shell/ProgramEnd.h"
@@ -29,8 +29,8 @@ Program::Program(const Config& config, const Environment& environment)
             &Form2::ShowDownloadControls);
     connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), [this] {
         m_form1->show();
-        if (m_form1->Search())
-            m_form1->Search()->Resync(); // the pass wrote entry files
+        if (m_form1->Keeper())
+            m_form1->Keeper()->Resync(); // the pass wrote entry files
     });
     connect(m_form2.get(), &Form2::CancelRequested, this, [this] { m_terminate(); });
     connect(m_form1.get(), &Form1::TerminateRequested, this, [this] { m_terminate(); });

@@ -122,6 +122,32 @@ QString PlainText(QStringView html) {
     return TidyLines(out);
 }
 
+QStringList ParseAliases(QStringView text) {
+    QString bare;
+    int depth = 0;
+    for (const QChar c : text) {
+        if (c == u'（' || c == u'(' || c == u'《')
+            ++depth;
+        else if (c == u'）' || c == u')' || c == u'》')
+            depth = std::max(0, depth - 1);
+        else if (depth == 0)
+            bare += c;
+    }
+    static const QRegularExpression separators(QStringLiteral("[、，,；;。：:\\s]+"));
+    QStringList aliases;
+    for (QString piece : bare.split(separators, Qt::SkipEmptyParts)) {
+        if (piece.startsWith(u'及') || piece.startsWith(u'和') || piece.startsWith(u'或'))
+            piece.remove(0, 1);
+        if (piece.endsWith(u'等'))
+            piece.chop(1);
+        const bool han = std::all_of(piece.cbegin(), piece.cend(),
+                                     [](QChar c) { return c.script() == QChar::Script_Han; });
+        if (han && piece.size() >= 2 && piece.size() <= 6 && !aliases.contains(piece))
+            aliases << piece;
+    }
+    return aliases;
+}
+
 const QList<QString>& KnownSectionNames() {
     static const QList<QString> names = {
         QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),

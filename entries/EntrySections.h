@@ -36,6 +36,11 @@ EntryText ReadEntrySections(QStringView html);
 // decoded, runs of spaces folded.
 QString PlainText(QStringView html);
 
+// The names a 别名 section gives: the pieces between "、", "，" and "；" without
+// parenthesised remarks, each of two to six Chinese characters (a connecting
+// 及, 和 or 或 before and 等 after dropped); prose that is no name is left out.
+QStringList ParseAliases(QStringView text);
+
 // The section names the library uses, in its order.
 const QList<QString>& KnownSectionNames();
 

@@ -24,7 +24,7 @@ namespace {
 
 // Raised whenever the tables or the tokens change: an index of another format
 // is built anew.
-constexpr int FormatVersion = 3;
+constexpr int FormatVersion = 4;
 
 bool IsHan(char32_t c) { return c >= 0x2E80 && QChar::script(c) == QChar::Script_Han; }
 
@@ -201,7 +201,7 @@ std::unique_ptr<ContentIndex> ContentIndex::Open(const QString& dataPath, bool c
                 "CREATE TABLE IF NOT EXISTS entries(id INTEGER PRIMARY KEY, ord INTEGER, "
                 " display TEXT, file TEXT UNIQUE, size INTEGER, mtime INTEGER, present INTEGER, "
                 " nature TEXT, tastes TEXT, toxicity INTEGER, meridians TEXT, "
-                " nt_parsed INTEGER, mer_parsed INTEGER);"
+                " nt_parsed INTEGER, mer_parsed INTEGER, aliases TEXT);"
                 // The tokens are made here, separated by spaces: the plain ASCII
                 // tokenizer, much faster than unicode61, splits them as written.
                 "CREATE VIRTUAL TABLE IF NOT EXISTS grams USING fts5(tokens, content='', "
@@ -235,9 +235,10 @@ std::unique_ptr<ContentIndex> ContentIndex::Open(const QString& dataPath, bool c
 }
 
 bool ContentIndex::LoadEntries() {
-    Statement select(m_db, "SELECT ord, display, file, present, nature, tastes, toxicity, "
-                           "meridians, nt_parsed, mer_parsed, id FROM entries WHERE ord >= 0 "
-                           "ORDER BY ord");
+    Statement select(m_db,
+                     "SELECT ord, display, file, present, nature, tastes, toxicity, "
+                     "meridians, nt_parsed, mer_parsed, id, aliases FROM entries WHERE ord >= 0 "
+                     "ORDER BY ord");
     if (!select)
         return false;
     m_entries.clear();
@@ -248,6 +249,7 @@ bool ContentIndex::LoadEntries() {
         entry.file = select.Text(2);
         entry.present = select.Int(3) != 0;
         entry.id = select.Int(10);
+        entry.aliases = select.Text(11).split(u',', Qt::SkipEmptyParts);
         if (select.Int(8) != 0) {
             NatureTaste nt;
             nt.nature = select.Text(4);
@@ -270,13 +272,15 @@ int ContentIndex::SearchableCount() const {
 
 ContentIndex::Prepared ContentIndex::Prepare(qint64 id, const QString& path, qint64 size,
                                              qint64 mtime) {
-    Prepared prepared{id, size, mtime, false, {}, {}};
+    Prepared prepared{id, size, mtime, false, {}, {}, {}};
     const std::optional<QString> text = ReadGbkTextFile(path);
     if (!text)
         return prepared; // unreadable now: left out, tried again at the next sync
     prepared.readable = true;
     const EntryText entry = ReadEntrySections(*text);
     prepared.facets = FacetsOf(entry);
+    if (const EntrySection* aliases = entry.Find(u"别名"))
+        prepared.aliases = ParseAliases(aliases->text);
     QSet<int> usedSlots;
     for (const EntrySection& section : entry.sections) {
         int slot = SectionSlot(section.name);
@@ -303,8 +307,9 @@ bool ContentIndex::Store(const Prepared& prepared) {
         insert.Reset();
     }
     const Facets& facets = prepared.facets;
-    Statement update(m_db, "UPDATE entries SET size=?, mtime=?, present=1, nature=?, tastes=?, "
-                           "toxicity=?, meridians=?, nt_parsed=?, mer_parsed=? WHERE id=?");
+    Statement update(m_db,
+                     "UPDATE entries SET size=?, mtime=?, present=1, nature=?, tastes=?, "
+                     "toxicity=?, meridians=?, nt_parsed=?, mer_parsed=?, aliases=? WHERE id=?");
     if (!update)
         return false;
     update.Bind(1, prepared.size);
@@ -315,7 +320,8 @@ bool ContentIndex::Store(const Prepared& prepared) {
     update.Bind(6, facets.meridians ? facets.meridians->join(u',') : QString());
     update.Bind(7, facets.natureTaste ? 1 : 0);
     update.Bind(8, facets.meridians ? 1 : 0);
-    update.Bind(9, prepared.id);
+    update.Bind(9, prepared.aliases.join(u','));
+    update.Bind(10, prepared.id);
     return update.Step() == SQLITE_DONE;
 }
 
@@ -506,6 +512,7 @@ bool ContentIndex::Add(const QString& listedName) {
     }
     entry->present = true;
     entry->facets = prepared.facets;
+    entry->aliases = prepared.aliases;
     return true;
 }
 

@@ -62,6 +62,7 @@ public:
         QString display; // display name
         QString file;    // entry file name
         Facets facets;
+        QStringList aliases; // from its 别名 section
         bool present = false;
     };
     const QList<Entry>& Entries() const { return m_entries; }
@@ -92,6 +93,7 @@ private:
         qint64 mtime = 0;
         bool readable = false;
         Facets facets;
+        QStringList aliases;
         QList<std::pair<qint64, QByteArray>> rows; // FTS row, tokens
     };
     struct Work {

@@ -246,7 +246,7 @@ QString SearchResultsHtml(const SearchResults& results, const SearchRequest& req
                        .arg(results.listed);
     if (results.searchable < results.listed)
         html += QStringLiteral(
-            "（其余条目须先下载：<button type=button id=download>下载全部条目</button>）");
+            "（其余条目须先下载：<button type=button data-action=download>下载全部条目</button>）");
     html += QStringLiteral("</p>");
     if (request.IsEmpty()) {
         html += QStringLiteral(
@@ -305,10 +305,10 @@ QString SearchPageHtml() {
                "<style>#qs{margin:8px;font-size:15px}#qs input[type=text]{font-size:17px;width:60%}"
                ".group{margin:4px 0}.title{display:inline-block;width:3em;font-weight:bold}"
                ".group label{margin-right:8px;white-space:nowrap}"
-               "#qr{margin:8px}.hit p{margin:2px "
+               "#results{margin:8px}.hit p{margin:2px "
                "0}.snippet{color:#444;font-size:14px;margin-left:1em}"
                "mark{background:#F5D76E}.hit{margin-bottom:6px}.cover{color:#5B4A2B}</style>"
-               "<form id=qs onsubmit=\"return false\"><h2>检索</h2>"
+               "<form id=qs data-bridge=qinglanSearch onsubmit=\"return false\"><h2>检索</h2>"
                "<input type=text name=q id=q placeholder=\"功效、主治等词语，以空格分隔\" "
                "autocomplete=off> "
                "<select name=section id=section>") +
@@ -317,38 +317,7 @@ QString SearchPageHtml() {
            group(QStringLiteral("taste"), QStringLiteral("味"), AllTastes()) +
            group(QStringLiteral("meridian"), QStringLiteral("归经"), AllMeridians()) +
            group(QStringLiteral("toxicity"), QStringLiteral("毒性"), ToxicityNames()) +
-           QStringLiteral("</form><div id=qr><p class=cover>正在准备检索索引…</p></div>");
-}
-
-QString SearchPageScript() {
-    return QStringLiteral(R"(
-(function () {
-  var form = document.getElementById('qs');
-  if (!form || window.qinglanSearch) return;
-  window.qinglanSearch = true;
-  function state() {
-    var s = {q: form.q.value, section: form.section.value, nature: [], taste: [], meridian: [], toxicity: []};
-    var boxes = form.querySelectorAll('input[type=checkbox]');
-    for (var i = 0; i < boxes.length; ++i)
-      if (boxes[i].checked && s[boxes[i].name]) s[boxes[i].name].push(boxes[i].value);
-    return JSON.stringify(s);
-  }
-  // Changes before the channel is ready are sent once it is.
-  var bridge = null;
-  var send = function () { if (bridge) bridge.Changed(state()); };
-  form.addEventListener('input', send);
-  form.addEventListener('change', send);
-  document.getElementById('qr').addEventListener('click', function (event) {
-    if (bridge && event.target && event.target.id === 'download') bridge.DownloadAll();
-  });
-  window.qinglanShowResults = function (html) { document.getElementById('qr').innerHTML = html; };
-  form.q.focus();
-  new QWebChannel(qt.webChannelTransport, function (channel) {
-    bridge = channel.objects.qinglanSearch;
-    send();
-  });
-})();
-)");
+           QStringLiteral("</form><div id=results><p class=cover>正在准备检索索引…</p></div>");
 }
 
 } // namespace qinglan

@@ -69,11 +69,7 @@ QString SearchResultsHtml(const SearchResults& results, const SearchRequest& req
 QString MarkedSentence(const QString& text, const QStringList& words);
 
 // The search page itself: the text box, the section choice, the filter toggles
-// and an empty results part; the program's script brings it to life.
+// and an empty results part (a ProgramPage, its bridge named qinglanSearch).
 QString SearchPageHtml();
-
-// The script, run in the program's own world of the search page, that sends the
-// page's state on every change and shows the results it is given.
-QString SearchPageScript();
 
 } // namespace qinglan

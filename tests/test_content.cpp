@@ -7,8 +7,10 @@
 #include "cloud/GbkText.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
+#include "search/CheckController.h"
 #include "search/ContentIndex.h"
 #include "search/ContentSearch.h"
+#include "search/IndexKeeper.h"
 #include "search/QueryRunner.h"
 #include "search/SearchController.h"
 #include "shell/HtmlView.h"
@@ -408,7 +410,7 @@ private slots:
             QVERIFY(QFile::remove(w.Data(entry.listed.mid(4))));
         QVERIFY(w.Open());
         SearchController* search = w.form->Search();
-        QSignalSpy updated(search, &SearchController::IndexUpdated);
+        QSignalSpy updated(w.form->Keeper(), &IndexKeeper::IndexUpdated);
         QSignalSpy shown(search, &SearchController::ResultsShown);
         w.form->检索->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(updated.size() >= 1, 30000);
@@ -443,11 +445,40 @@ private slots:
         const LibraryEntry& later = m_library[10];
         QVERIFY(WriteFile(w.Data(later.listed.mid(4)), ToGbk(later.html)));
         emit w.form->Query()->EntryStored(later.listed);
-        QCOMPARE(search->Index()->SearchableCount(), 4);
+        QCOMPARE(w.form->Keeper()->Index()->SearchableCount(), 4);
         SearchRequest request;
         request.words = {
             ReadEntrySections(later.html).Find(QStringLiteral("功用主治"))->text.left(2)};
-        QVERIFY(Names(RunSearch(*search->Index(), request)).contains(later.display));
+        QVERIFY(Names(RunSearch(*w.form->Keeper()->Index(), request)).contains(later.display));
+    }
+
+    void theCheckPageAnswersAsThePrescriptionIsTyped() {
+        MainWindow w(TestConfig(OfflineItemsUrl()));
+        QVERIFY(QDir().mkpath(w.Data()));
+        QVERIFY(w.WriteIndex(WriteSampleData(w, m_library)));
+        QVERIFY(w.Open());
+        QSignalSpy shown(w.form->Check(), &CheckController::ResultsShown);
+        w.form->配伍->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 30000);
+        QVERIFY(shown.last().at(0).toString().contains(QStringLiteral("仅供参考，用药请遵医嘱")));
+        const int before = int(shown.size());
+        EvaluateInView(
+            *w.form->WebBrowser1,
+            QStringLiteral(
+                "var r=document.getElementById('rx');r.value='法半夏、制川乌 人参 五灵脂';"
+                "r.dispatchEvent(new Event('input',{bubbles:true}));'ok'"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() > before && shown.last().at(0).toString().contains(
+                                                              QStringLiteral("五灵脂，不宜同用")),
+                                 15000);
+        const QString html = shown.last().at(0).toString();
+        QVERIFY(html.contains(QStringLiteral("法半夏（半夏） 与 制川乌，不宜同用（十八反")));
+        QVERIFY(html.contains(QStringLiteral("人参 与 五灵脂，不宜同用（十九畏")));
+        // A name in the page is the ordinary query.
+        QSignalSpy pages(w.form->Query(), &QueryRunner::PageShown);
+        EvaluateInView(*w.form->WebBrowser1,
+                       QStringLiteral("document.getElementById('制川乌').click()"));
+        QTRY_COMPARE_WITH_TIMEOUT(pages.size(), 1, 15000);
+        QCOMPARE(pages.at(0).at(0).toString(), QStringLiteral("制川乌"));
     }
 };
 

@@ -271,10 +271,11 @@ private slots:
         QStringList captions;
         for (const QAction* action : form.menuBar()->actions())
             captions << action->text();
-        QCOMPARE(captions, (QStringList{QStringLiteral("目录"), QStringLiteral("查找"),
-                                        QStringLiteral("检索"), QStringLiteral("帮助"),
-                                        QStringLiteral("关于"), QStringLiteral("更新"),
-                                        QStringLiteral("下载"), QString()}));
+        QCOMPARE(
+            captions,
+            (QStringList{QStringLiteral("目录"), QStringLiteral("查找"), QStringLiteral("检索"),
+                         QStringLiteral("配伍"), QStringLiteral("帮助"), QStringLiteral("关于"),
+                         QStringLiteral("更新"), QStringLiteral("下载"), QString()}));
     }
 
     void enterPressesTheQueryButtonOnceFromTheBoxAndTheButton() {

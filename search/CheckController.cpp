@@ -1,0 +1,45 @@
+#include "search/CheckController.h"
+
+#include "cloud/GbkText.h"
+#include "search/ContentIndex.h"
+#include "search/IndexKeeper.h"
+
+namespace qinglan {
+
+CheckController::CheckController(HtmlView* view, IndexKeeper* keeper, QString pagePath,
+                                 QObject* parent)
+    : ProgramPage(view, std::move(pagePath), QStringLiteral("qinglanCheck"), parent),
+      m_keeper(keeper) {
+    connect(m_keeper, &IndexKeeper::IndexUpdated, this, [this] {
+        m_names.reset();
+        Render();
+    });
+}
+
+QString CheckController::PageHtml() const { return CheckPageHtml(); }
+
+void CheckController::OnShown() { m_keeper->Resync(); }
+
+QString CheckController::ResultsHtml(const QJsonObject& state) {
+    if (!m_names) {
+        m_names = std::make_unique<NameTable>();
+        if (const ContentIndex* index = m_keeper->Index()) {
+            for (const ContentIndex::Entry& entry : index->Entries())
+                m_names->Add(
+                    {entry.display, entry.file, entry.present, entry.facets, entry.aliases});
+        }
+    }
+    const NameTable& table = *m_names;
+    int more = 0;
+    const QList<PrescriptionItem> items =
+        ParsePrescription(state.value(QStringLiteral("rx")).toString().left(20000), &more);
+    const QString data = m_keeper->DataPath();
+    CheckReport report = CheckPrescription(
+        items, table, CompatibilityRules::Compiled(), [&data](const QString& file) {
+            return ReadGbkTextFile(data + u'/' + file).value_or(QString());
+        });
+    report.more = more;
+    return CheckReportHtml(report);
+}
+
+} // namespace qinglan

@@ -1,0 +1,80 @@
+#include "search/IndexKeeper.h"
+
+#include "cloud/GbkText.h"
+#include "entries/DataLayout.h"
+#include "search/ContentIndex.h"
+#include "search/Log.h"
+
+#include <QThread>
+
+#include <atomic>
+
+namespace qinglan {
+
+namespace {
+
+// Set while a keeper goes away, so that a sync in the worker stops soon.
+std::atomic<bool> g_stopSyncs{false};
+
+} // namespace
+
+IndexKeeper::IndexKeeper(QString dataPath, QObject* parent)
+    : QObject(parent), m_dataPath(std::move(dataPath)) {}
+
+IndexKeeper::~IndexKeeper() {
+    g_stopSyncs = true;
+    // A worker still running finishes its transaction or gives up; wait for it.
+    for (QThread* worker : findChildren<QThread*>())
+        worker->wait();
+    g_stopSyncs = false;
+}
+
+void IndexKeeper::Resync() {
+    if (m_syncing) {
+        m_syncAgain = true;
+        return;
+    }
+    m_syncing = true;
+    m_syncAgain = false;
+    const QString indexText = ReadGbkTextFile(IndexPath(m_dataPath)).value_or(QString());
+    QThread* worker = QThread::create([dataPath = m_dataPath, indexText] {
+        QString error;
+        const auto index = ContentIndex::Open(dataPath, true, &error);
+        if (!index) {
+            qCWarning(lcSearch) << "content index of" << dataPath << "unavailable:" << error;
+            return;
+        }
+        if (index->Sync(indexText, [] { return !g_stopSyncs.load(); }) < 0)
+            qCWarning(lcSearch) << "content index of" << dataPath
+                                << "could not be brought up to date";
+    });
+    worker->setParent(this);
+    connect(worker, &QThread::finished, this, [this, worker] {
+        worker->deleteLater();
+        OnSyncDone();
+    });
+    worker->start();
+}
+
+void IndexKeeper::OnSyncDone() {
+    m_syncing = false;
+    QString error;
+    m_index = ContentIndex::Open(m_dataPath, false, &error);
+    if (!m_index)
+        qCWarning(lcSearch) << "content index of" << m_dataPath << "unavailable:" << error;
+    if (m_syncAgain) {
+        Resync();
+        return;
+    }
+    emit IndexUpdated();
+}
+
+void IndexKeeper::EntryStored(const QString& listedName) {
+    if (!m_index || m_syncing)
+        return; // the sync under way, or the next one, takes it in
+    if (!m_index->Add(listedName))
+        qCWarning(lcSearch) << "content index: cannot add" << listedName;
+    emit IndexUpdated();
+}
+
+} // namespace qinglan

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace qinglan {
+
+class ContentIndex;
+
+// Keeps the content index of a data folder up to date for the pages that use it
+// (the search and the prescription check): syncs run in a worker thread with a
+// connection of their own; the index the pages read is opened afresh when one
+// has finished.
+class IndexKeeper final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(IndexKeeper)
+
+public:
+    IndexKeeper(QString dataPath, QObject* parent);
+    ~IndexKeeper() override;
+
+    // Brings the index up to the entry index and the files present, in the
+    // worker; a request while one runs makes one more run after it.
+    void Resync();
+    // An entry file was written (a query downloaded it): it becomes searchable
+    // now when the index is open, else with the next sync.
+    void EntryStored(const QString& listedName);
+
+    // The index, once the first sync has finished; nullptr before.
+    const ContentIndex* Index() const { return m_index.get(); }
+    QString DataPath() const { return m_dataPath; }
+
+signals:
+    // The index changed (a sync finished, or an entry was added).
+    void IndexUpdated();
+
+private:
+    void OnSyncDone();
+
+    const QString m_dataPath;
+    std::unique_ptr<ContentIndex> m_index;
+    bool m_syncing = false;
+    bool m_syncAgain = false;
+};
+
+} // namespace qinglan
