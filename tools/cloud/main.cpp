@@ -1,8 +1,10 @@
 // qinglan-cloud: publishes a library folder as a static cloud store, and serves it.
+#include "Check.h"
 #include "Publish.h"
 #include "Serve.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -31,6 +33,14 @@ int main(int argc, char* argv[]) {
         const QString error = qinglan::cloudtool::Publish(args[1], args[2], &report);
         std::fputs(report.toLocal8Bit().constData(), stdout);
         return error.isEmpty() ? 0 : Fail(error);
+    }
+    if (args.size() == 2 && args[0] == u"check") {
+        const QStringList problems = qinglan::cloudtool::CheckLibrary(args[1]);
+        for (const QString& problem : problems)
+            std::fprintf(stdout, "%s\n", problem.toUtf8().constData());
+        if (problems.isEmpty())
+            std::fprintf(stdout, "qinglan-cloud: %s is sound\n", QFile::encodeName(args[1]).constData());
+        return problems.isEmpty() ? 0 : 1;
     }
     if (args.size() >= 2 && args[0] == u"serve") {
         qinglan::cloudtool::ServeOptions options;

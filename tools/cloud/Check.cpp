@@ -1,0 +1,184 @@
+#include "Check.h"
+
+#include "Manifest.h"
+#include "entries/CompatibilityRules.h"
+#include "entries/EntrySections.h"
+#include "entries/Facets.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace qinglan::cloudtool {
+
+namespace {
+
+bool IsTextFile(const QString& name) {
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    return suffix == u"html" || suffix == u"htm" || suffix == u"txt";
+}
+
+// The text of a UTF-8 file that GBK can hold, or a problem.
+std::optional<QString> ReadText(const QString& path, QStringList& problems, const QString& shown) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        problems << QStringLiteral("%1: cannot be read (%2)").arg(shown, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError()) {
+        problems << QStringLiteral("%1: not valid UTF-8").arg(shown);
+        return std::nullopt;
+    }
+    QStringEncoder gbk("GBK");
+    const QByteArray encoded = gbk.encode(text);
+    QStringDecoder back("GBK");
+    if (gbk.hasError() || back.decode(encoded) != text) {
+        QString bad;
+        for (const char32_t c : text.toUcs4()) {
+            const QString one = QString::fromUcs4(&c, 1);
+            QStringEncoder encoder("GBK");
+            QStringDecoder decoder("GBK");
+            if (decoder.decode(encoder.encode(one)) != one) {
+                bad = one;
+                break;
+            }
+        }
+        problems << QStringLiteral("%1: holds characters that GBK cannot represent%2")
+                        .arg(shown, bad.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(bad));
+        return std::nullopt;
+    }
+    return text;
+}
+
+// Tags that open and close in order; void elements need no end.
+QString UnbalancedTag(const QString& html) {
+    static const QRegularExpression tag(QStringLiteral("<(/?)([A-Za-z][A-Za-z0-9]*)[^>]*?(/?)>"));
+    static const QStringList voids = {QStringLiteral("br"),   QStringLiteral("img"),
+                                      QStringLiteral("hr"),   QStringLiteral("input"),
+                                      QStringLiteral("meta"), QStringLiteral("link")};
+    QStringList open;
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        const auto match = it.next();
+        const QString name = match.captured(2).toLower();
+        if (voids.contains(name) || !match.captured(3).isEmpty())
+            continue;
+        if (match.captured(1).isEmpty()) {
+            open << name;
+        } else if (open.isEmpty() || open.last() != name) {
+            return QStringLiteral("</%1> closes %2")
+                .arg(name, open.isEmpty() ? QStringLiteral("nothing")
+                                          : QStringLiteral("<%1>").arg(open.last()));
+        } else {
+            open.removeLast();
+        }
+    }
+    return open.isEmpty() ? QString() : QStringLiteral("<%1> is never closed").arg(open.last());
+}
+
+} // namespace
+
+bool NamesWhole(const QString& text, const QString& name) {
+    static const QString before = QStringLiteral("与和及或、，,；;：:（(“\"《 ");
+    static const QString after = QStringLiteral("、，,；;。）)”\"》 等");
+    const auto isHan = [](QChar c) { return c.script() == QChar::Script_Han; };
+    for (qsizetype at = text.indexOf(name); at >= 0; at = text.indexOf(name, at + 1)) {
+        const qsizetype end = at + name.size();
+        const bool startOk = at == 0 || !isHan(text[at - 1]) || before.contains(text[at - 1]);
+        const bool endOk = end == text.size() || !isHan(text[end]) || after.contains(text[end]) ||
+                           QStringView(text).mid(end).startsWith(u"同用") ||
+                           QStringView(text).mid(end).startsWith(u"合用");
+        if (startOk && endOk)
+            return true;
+    }
+    return false;
+}
+
+QStringList CheckLibrary(const QString& source) {
+    QStringList problems;
+    LibraryManifest manifest;
+    if (const QString error = ReadLibraryManifest(source, &manifest); !error.isEmpty())
+        return {error};
+
+    struct Entry {
+        QString shown;
+        QString name;
+        EntryText text;
+    };
+    QList<Entry> entries;
+    for (const LibraryFolder& folder : manifest.folders) {
+        QDir dir(source + u'/' + folder.directory);
+        for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+            if (!IsTextFile(name))
+                continue;
+            const QString shown = folder.directory + u'/' + name;
+            const auto text = ReadText(dir.filePath(name), problems, shown);
+            if (!text || folder.directory != u"data")
+                continue;
+            if (const QString tag = UnbalancedTag(*text); !tag.isEmpty())
+                problems << QStringLiteral("%1: tags do not balance: %2").arg(shown, tag);
+            const QString display = name.size() > 9 ? name.mid(4).chopped(5) : QString();
+            const EntryText entry = ReadEntrySections(*text);
+            if (entry.heading != display)
+                problems << QStringLiteral("%1: <h2> says \"%2\", the file name \"%3\"")
+                                .arg(shown, entry.heading, display);
+            entries.append({shown, display, entry});
+
+            // The known sections, each once, in the library's order.
+            qsizetype last = -1;
+            for (const EntrySection& section : entry.sections) {
+                const qsizetype at = KnownSectionNames().indexOf(section.name);
+                if (at < 0)
+                    problems << QStringLiteral("%1: section 【%2】 is not one of the library's")
+                                    .arg(shown, section.name);
+                else if (at <= last)
+                    problems << QStringLiteral("%1: section 【%2】 is out of the library's order")
+                                    .arg(shown, section.name);
+                else
+                    last = at;
+            }
+            if (const EntrySection* section = entry.Find(u"性味");
+                !section || !ParseNatureTaste(section->text))
+                problems << QStringLiteral("%1: 性味 \"%2\" does not read as nature and tastes")
+                                .arg(shown, section ? section->text : QStringLiteral("(missing)"));
+            if (const EntrySection* section = entry.Find(u"归经");
+                !section || !ParseMeridians(section->text))
+                problems << QStringLiteral("%1: 归经 \"%2\" does not read as meridians")
+                                .arg(shown, section ? section->text : QStringLiteral("(missing)"));
+        }
+    }
+
+    QHash<QString, QString> byName;
+    for (const Entry& entry : std::as_const(entries)) {
+        if (const auto other = byName.constFind(entry.name); other != byName.cend())
+            problems << QStringLiteral("%1: the same name as %2").arg(entry.shown, *other);
+        else
+            byName.insert(entry.name, entry.shown);
+    }
+
+    // Every rule member's 宜忌 names its partners that the library has.
+    const CompatibilityRules& rules = CompatibilityRules::Compiled();
+    for (const Entry& entry : std::as_const(entries)) {
+        QStringList missing;
+        for (const CompatibilityRule& rule : rules.rules) {
+            for (const QString& partner : rule.PartnersOf(entry.name)) {
+                const EntrySection* cautions = entry.text.Find(u"宜忌");
+                if (byName.contains(partner) && !missing.contains(partner) &&
+                    !(cautions && NamesWhole(cautions->text, partner)))
+                    missing << partner;
+            }
+        }
+        if (!missing.isEmpty())
+            problems << QStringLiteral("%1: 宜忌 does not name %2 (%3)")
+                            .arg(entry.shown, missing.join(u'、'), QStringLiteral("十八反/十九畏"));
+    }
+    return problems;
+}
+
+} // namespace qinglan::cloudtool
