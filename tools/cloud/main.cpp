@@ -39,7 +39,8 @@ int main(int argc, char* argv[]) {
         for (const QString& problem : problems)
             std::fprintf(stdout, "%s\n", problem.toUtf8().constData());
         if (problems.isEmpty())
-            std::fprintf(stdout, "qinglan-cloud: %s is sound\n", QFile::encodeName(args[1]).constData());
+            std::fprintf(stdout, "qinglan-cloud: %s is sound\n",
+                         QFile::encodeName(args[1]).constData());
         return problems.isEmpty() ? 0 : 1;
     }
     if (args.size() >= 2 && args[0] == u"serve") {
