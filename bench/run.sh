@@ -63,6 +63,7 @@ run bench_bulk "$work/store" "$work/bench_bulk"
 run bench_soak "$work/store" "$work/bench_soak"
 run bench_suggest
 run bench_content "$work/source" "$work/bench_content"
+run bench_latency "$work/store" "$work/bench_latency"
 
 echo
 awk -F'|' '

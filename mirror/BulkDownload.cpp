@@ -1,27 +1,130 @@
 #include "mirror/BulkDownload.h"
 
+#include "cloud/Files.h"
 #include "cloud/Http.h"
 #include "entries/DataLayout.h"
+#include "mirror/Log.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace qinglan {
 
-qint64 DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dataPath,
-                              const QString& itemsBaseUrl,
-                              const std::function<void(qint64 count)>& afterItem) {
-    qint64 count = 0;
-    for (const RemoteItem& item : items) {
-        const auto path = EntryFilePath(dataPath, item.RelationshipName);
-        // A failed download is not looked at: the file stays missing, and the
-        // next pass or a query fetches it.
-        if (path && !QFileInfo::exists(*path))
-            (void)DownloadToFile(itemsBaseUrl + item.ResourceID, *path);
-        ++count;
-        if (afterItem)
-            afterItem(count);
+int RemoveLeftoverParts(const QString& dataPath) {
+    // What DownloadToFile names its part files: the target, ".part-", the
+    // process number and a count.
+    static const QRegularExpression part(QStringLiteral("\\.part-\\d+-\\d+$"));
+    int removed = 0;
+    for (const QString& name :
+         QDir(dataPath).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (part.match(name).hasMatch() && QFile::remove(dataPath + u'/' + name))
+            ++removed;
     }
-    return count;
+    if (removed > 0)
+        qCWarning(lcMirror) << "removed" << removed << "part files an earlier pass left in"
+                            << dataPath;
+    return removed;
+}
+
+BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dataPath,
+                                      const QString& itemsBaseUrl, int connections,
+                                      const std::function<void(qint64 done)>& progress) {
+    RemoveLeftoverParts(dataPath);
+
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        qsizetype next = 0;
+        QSet<QString> claimed; // entry files present or being downloaded
+        std::atomic<qint64> done{0};
+        int running = 0;
+        bool stop = false;
+        int folderError = 0;
+    } shared;
+
+    const auto work = [&] {
+        std::unique_lock lock(shared.mutex);
+        for (;;) {
+            // The next item in listing order that needs a transfer; the ones
+            // before it that need none are counted on the way.
+            std::optional<QString> path;
+            QString url;
+            while (!shared.stop && shared.next < items.size()) {
+                const RemoteItem& item = items[shared.next++];
+                path = EntryFilePath(dataPath, item.RelationshipName);
+                if (path && !shared.claimed.contains(*path) && !QFileInfo::exists(*path)) {
+                    shared.claimed.insert(*path);
+                    url = itemsBaseUrl + item.ResourceID;
+                    break;
+                }
+                if (path)
+                    shared.claimed.insert(*path);
+                path.reset();
+                ++shared.done;
+            }
+            if (!path)
+                break;
+            lock.unlock();
+            const DownloadOutcome outcome = DownloadToFile(url, *path);
+            lock.lock();
+            ++shared.done;
+            if (outcome.result == DownloadResult::FileFailed &&
+                IsFolderFailure(outcome.fileError) && !shared.stop) {
+                // The folder takes no more: no further request.
+                shared.stop = true;
+                shared.folderError = outcome.fileError;
+                qCWarning(lcMirror) << "the pass stops: cannot write to" << dataPath;
+            }
+            shared.changed.notify_all();
+        }
+        --shared.running;
+        shared.changed.notify_all();
+    };
+
+    std::vector<std::thread> workers;
+    const int count = std::max(1, connections);
+    shared.running = count;
+    for (int i = 0; i < count; ++i)
+        workers.emplace_back(work);
+    {
+        std::unique_lock lock(shared.mutex);
+        while (shared.running > 0) {
+            shared.changed.wait_for(lock, std::chrono::milliseconds(15));
+            lock.unlock();
+            if (progress)
+                progress(shared.done.load());
+            lock.lock();
+        }
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    if (progress)
+        progress(shared.done.load());
+
+    BulkPassResult result;
+    result.folderError = shared.folderError;
+    QSet<QString> files;
+    for (const RemoteItem& item : items) {
+        if (const auto path = EntryFilePath(dataPath, item.RelationshipName))
+            files.insert(*path);
+    }
+    result.listed = int(files.size());
+    for (const QString& file : std::as_const(files)) {
+        if (!QFileInfo::exists(file))
+            ++result.missing;
+    }
+    if (result.missing > 0)
+        qCWarning(lcMirror) << "pass over" << dataPath << "ended with" << result.missing << "of"
+                            << result.listed << "entries missing";
+    return result;
 }
 
 } // namespace qinglan

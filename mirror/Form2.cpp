@@ -1,5 +1,6 @@
 #include "mirror/Form2.h"
 
+#include "cloud/Files.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "entries/EntryIndex.h"
@@ -11,6 +12,7 @@
 #include "shell/WindowFetch.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
@@ -119,6 +121,22 @@ void Form2::BuildEntryIndex() {
     close();
 }
 
+QString Form2::PassEndText(const BulkPassResult& result, const QString& dataPath) {
+    if (result.folderError != 0)
+        return QStringLiteral(
+                   "下载中止：无法写入数据文件夹“%1”（%2）。共 %3 个条目，其中 %4 个未能下载，"
+                   "已下载的条目均完整保存；腾出空间后再次下载即可补全。")
+            .arg(QDir::toNativeSeparators(dataPath), SystemErrorText(result.folderError))
+            .arg(result.listed)
+            .arg(result.missing);
+    if (result.missing > 0)
+        return QStringLiteral("下载结束：共 %1 个条目，其中 %2 "
+                              "个未能下载。请检查网络连接或磁盘空间后再次下载。")
+            .arg(result.listed)
+            .arg(result.missing);
+    return QStringLiteral("下载完成，您可以离线使用本软件了！");
+}
+
 void Form2::ShowDownloadControls() {
     qinglan::ShowCentred(this);
     // Every pass starts from an empty fill, one pixel wide.
@@ -141,14 +159,14 @@ void Form2::RunBulkDownload() {
 
     const int w = width(); // the track spans the whole window
     Label2->resize(w, Label2->height());
-    DownloadMissingEntries(ListItems(listing), DataPath(), m_config.itemsBaseUrl,
-                           [&](qint64 count) {
-                               const double fill = double(w) / ExpectedEntryCount * double(count);
-                               Label1->resize(int(fill), Label1->height());
-                               QCoreApplication::processEvents();
-                           });
+    const BulkPassResult result = DownloadMissingEntries(
+        ListItems(listing), DataPath(), m_config.itemsBaseUrl, m_connections, [&](qint64 count) {
+            const double fill = double(w) / ExpectedEntryCount * double(count);
+            Label1->resize(int(fill), Label1->height());
+            QCoreApplication::processEvents();
+        });
 
-    ShowMessage(this, QStringLiteral("下载完成，您可以离线使用本软件了！"));
+    ShowMessage(this, PassEndText(result, DataPath()));
     emit PassEnded();
     close();
 }

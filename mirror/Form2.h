@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/Config.h"
+#include "mirror/BulkDownload.h"
 #include "shell/Environment.h"
 
 #include <QPixmap>
@@ -35,6 +36,13 @@ public:
     void ShowDownloadControls();
     void RunBulkDownload();
 
+    // How many transfers a pass runs at once (BulkConnections unless changed).
+    void SetConnections(int connections) { m_connections = connections; }
+
+    // What the box at the end of a pass says: the completion text when every
+    // listed entry is there, else how many could not be had and why.
+    static QString PassEndText(const BulkPassResult& result, const QString& dataPath);
+
     // The number of items at which the progress fill spans the whole track.
     static constexpr int ExpectedEntryCount = 6022;
 
@@ -63,6 +71,7 @@ private:
     const Environment m_env;
     QPixmap m_picture;
     bool m_startupAborted = false;
+    int m_connections = BulkConnections;
 };
 
 } // namespace qinglan

@@ -53,7 +53,10 @@ void QueryRunner::Abandon() { m_abandoned = true; }
 bool QueryRunner::RunOnce(const QString& query) {
     const QString index = ReadGbkTextFile(IndexPath(m_context.dataPath)).value_or(QString());
     m_pictureListingRead = false;
-    m_pictureListing.clear();
+    m_pictureText.clear();
+    if (m_pictureListing.valid())
+        m_pictureListing.wait(); // a request of an abandoned run ends before the next
+    m_pictureListing = {};
 
     QElapsedTimer sinceYield;
     sinceYield.start();
@@ -90,9 +93,14 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
         qCWarning(lcSearch) << "entry" << remoteName << "names no plain file; it is never stored";
         return {};
     }
-    if (!QFileInfo::exists(*path) && !m_abandoned &&
-        DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok())
-        emit EntryStored(remoteName);
+    if (!QFileInfo::exists(*path) && !m_abandoned) {
+        // The picture folder's listing is wanted next: it is asked for now, beside
+        // the entry's download, so that the page waits for one round trip, not two.
+        if (!m_pictureListingRead && !m_pictureListing.valid())
+            m_pictureListing = m_worker.GetText(PictureFolder());
+        if (DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok())
+            emit EntryStored(remoteName);
+    }
     const QString text = ReadGbkTextFile(*path).value_or(QString());
     // No empty entry file stays: the next query tries the download again.
     if (text.isEmpty()) {
@@ -103,17 +111,22 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
     return text;
 }
 
+QString QueryRunner::PictureFolder() const {
+    return m_context.itemsBaseUrl + QString::number(m_context.pictureFolderId);
+}
+
 QString QueryRunner::PictureAddress(const QString& displayName) {
-    const QString folder = m_context.itemsBaseUrl + QString::number(m_context.pictureFolderId);
+    const QString folder = PictureFolder();
     if (!m_pictureListingRead && !m_abandoned) {
-        m_pictureListing = TryHttpGetText(folder);
+        m_pictureText = m_pictureListing.valid() ? m_pictureListing.get().value_or(QString())
+                                                 : TryHttpGetText(folder);
         m_pictureListingRead = true;
     }
     const QString candidates[] = {displayName + QStringLiteral(".jpg"),
                                   displayName + QStringLiteral(".JPG"),
                                   QStringLiteral("暂无图片.jpg"), QStringLiteral("暂无图片.JPG")};
     for (const QString& name : candidates) {
-        const QString address = ItemUrlInListing(folder, m_pictureListing, name);
+        const QString address = ItemUrlInListing(folder, m_pictureText, name);
         if (!address.isEmpty())
             return address;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cloud/HttpWorker.h"
+
 #include <QObject>
 #include <QString>
 
@@ -55,6 +57,7 @@ private:
     bool RunOnce(const QString& query);
     QString EntryText(const QString& resourceNumber, const QString& remoteName);
     QString PictureAddress(const QString& displayName);
+    QString PictureFolder() const;
 
     const QueryContext m_context;
     bool m_running = false;
@@ -62,9 +65,12 @@ private:
     // Set when a newer request arrived during a pause; its text is m_next.
     bool m_superseded = false;
     QString m_next;
-    // The picture folder's listing, read once per query.
+    // The picture folder's listing, read once per query; asked for beside the
+    // entry's download when there is one.
     bool m_pictureListingRead = false;
-    QString m_pictureListing;
+    QString m_pictureText;
+    std::future<std::optional<QString>> m_pictureListing;
+    HttpWorker m_worker;
 };
 
 } // namespace qinglan

@@ -1,4 +1,5 @@
 // The bulk download into the data folder, against a scripted cloud.
+#include "CloudServer.h"
 #include "MessageBoxAnswerer.h"
 #include "RawHttpServer.h"
 #include "Sandbox.h"
@@ -6,7 +7,9 @@
 #include "TestMain.h"
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "cloud/Http.h"
 #include "entries/DataLayout.h"
+#include "mirror/BulkDownload.h"
 #include "mirror/Form2.h"
 
 #include <QFile>
@@ -14,10 +17,13 @@
 #include <QLabel>
 #include <QMap>
 #include <QMutex>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 using namespace qinglan;
 
@@ -271,6 +277,168 @@ private slots:
             run.program->Splash().RunBulkDownload();
             QCOMPARE(run.program->Splash().Label1->width(), count == 3011 ? 293 : 586);
         }
+    }
+
+    void theEndOfAPassTellsHowManyEntriesAreMissing() {
+        Cloud cloud(Entries());
+        cloud.SetFailing({12, 16}); // 黄芪 answers 500, 当归 too; 9999黄芪 is the same file
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        QVERIFY(run.Pass());
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(
+            answerer.seen()[0].text,
+            QStringLiteral(
+                "下载结束：共 3 个条目，其中 2 个未能下载。请检查网络连接或磁盘空间后再次下载。"));
+        QCOMPARE(answerer.seen()[0].title, QStringLiteral("Qinglan"));
+        QCOMPARE(answerer.seen()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        // Cut short counts as missing too; the next pass with a sound server is complete.
+        cloud.SetFailing({});
+        cloud.SetDyingAfter(0);
+        QVERIFY(run.Pass());
+        QCOMPARE(
+            answerer.seen().last().text,
+            QStringLiteral(
+                "下载结束：共 3 个条目，其中 2 个未能下载。请检查网络连接或磁盘空间后再次下载。"));
+        cloud.SetDyingAfter(-1);
+        QVERIFY(run.Pass());
+        QCOMPARE(answerer.seen().last().text, QStringLiteral("下载完成，您可以离线使用本软件了！"));
+    }
+
+    void aFullDiskEndsThePassAndLosesNothing() {
+        if (::geteuid() != 0)
+            QSKIP("mounting a small file system needs root");
+        QList<Cloud::Entry> entries;
+        for (int i = 0; i < 40; ++i)
+            entries.append({300 + i,
+                            QStringLiteral("%1条目%2.html").arg(i, 4, 10, QLatin1Char('0')).arg(i),
+                            QByteArray(8192, char('a' + i % 26))});
+        Cloud cloud(entries);
+        Sandbox box;
+        // The data folder on a file system of 160 KiB.
+        QVERIFY(QDir().mkpath(box.Data()));
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=160k"), QStringLiteral("tmpfs"), box.Data()}) !=
+            0)
+            QSKIP("this machine cannot mount a tmpfs");
+        struct Unmount {
+            QString path;
+            ~Unmount() { QProcess::execute(QStringLiteral("umount"), {path}); }
+        } unmount{box.Data()};
+        QVERIFY(box.WriteIndexBytes({}));
+        Config config = TestConfig(cloud.Base());
+        config.dataFolderId = 1;
+        config.homeFolderId = 2;
+        Program program(config, box.Env());
+        program.Splash().Timer1->setInterval(0);
+        program.Splash().Timer2->setInterval(0);
+        program.Start();
+        QVERIFY(QTest::qWaitFor([&] { return program.MainWindow().isVisible(); }, 20000));
+        MessageBoxAnswerer answerer;
+        program.MainWindow().下载->trigger();
+        QVERIFY(QTest::qWaitFor(
+            [&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); },
+            60000));
+        QCOMPARE(answerer.seen().size(), 1);
+        const QString text = answerer.seen()[0].text;
+        QVERIFY2(text.startsWith(
+                     QStringLiteral(
+                         "下载中止：无法写入数据文件夹“%1”（磁盘空间不足）。共 40 个条目，其中 ")
+                         .arg(box.Data())),
+                 qPrintable(text));
+        // Whole files only, no part file, and not every remaining entry was asked for.
+        int whole = 0;
+        int requested = 0;
+        for (int i = 0; i < 40; ++i) {
+            const QString file = box.Data(QStringLiteral("条目%1.html").arg(i));
+            requested += cloud.Requests(QStringLiteral("/items/O!%1").arg(300 + i));
+            if (QFileInfo::exists(file)) {
+                QCOMPARE(ReadAll(file), entries[i].bytes);
+                ++whole;
+            }
+        }
+        QVERIFY(whole > 0 && whole < 40);
+        QVERIFY2(requested <= whole + BulkConnections, qPrintable(QString::number(requested)));
+        QVERIFY(text.contains(QStringLiteral("其中 %1 个未能下载").arg(40 - whole)));
+        QCOMPARE(
+            QDir(box.Data()).entryList({QStringLiteral("*.part-*")}, QDir::Files | QDir::Hidden),
+            QStringList());
+        // With room again, the next pass completes the mirror.
+        QCOMPARE(QProcess::execute(
+                     QStringLiteral("mount"),
+                     {QStringLiteral("-o"), QStringLiteral("remount,size=2m"), box.Data()}),
+                 0);
+        program.MainWindow().下载->trigger();
+        QVERIFY(QTest::qWaitFor(
+            [&] { return program.MainWindow().isVisible() && !program.Splash().isVisible(); },
+            60000));
+        QCOMPARE(answerer.seen().last().text, QStringLiteral("下载完成，您可以离线使用本软件了！"));
+        for (int i = 0; i < 40; ++i)
+            QCOMPARE(ReadAll(box.Data(QStringLiteral("条目%1.html").arg(i))), entries[i].bytes);
+    }
+
+    void aParallelPassAtLatencyStartsInOrderAndLeavesOnlyWholeFiles() {
+        TestLibrary library;
+        library.folders = {{QStringLiteral("data"), 1, {}}, {QStringLiteral("home"), 2, {}}};
+        for (int i = 0; i < 30; ++i)
+            library.folders[0].files.insert(
+                QStringLiteral("%1条目%2.html").arg(i, 4, 10, QLatin1Char('0')).arg(i),
+                QByteArray(4000 + i, char('a' + i % 26)));
+        CloudServer cloud;
+        cloud.SetLatencyMs(40);
+        QVERIFY(cloud.Publish(library));
+        QVERIFY(cloud.Start());
+        const QList<RemoteItem> items =
+            ListItems(TryHttpGetText(cloud.ItemsBaseUrl() + QStringLiteral("1")));
+        QCOMPARE(items.size(), 30);
+        Sandbox box;
+        QVERIFY(QDir().mkpath(box.Data()));
+        // Leftovers of a pass that was cancelled or killed.
+        QVERIFY(WriteFile(box.Data(QStringLiteral("条目3.html.part-4242-0")), "half"));
+        QVERIFY(WriteFile(box.Data(QStringLiteral("条目9.html.part-77-12")), "half"));
+
+        // The server stops answering part way: what was written is whole.
+        int stoppedAt = -1;
+        const BulkPassResult first = DownloadMissingEntries(items, box.Data(), cloud.ItemsBaseUrl(),
+                                                            BulkConnections, [&](qint64 done) {
+                                                                if (stoppedAt < 0 && done >= 10) {
+                                                                    stoppedAt = int(done);
+                                                                    cloud.Stop();
+                                                                }
+                                                            });
+        QVERIFY(stoppedAt >= 10);
+        QVERIFY(first.missing > 0);
+        QCOMPARE(first.listed, 30);
+        const QStringList afterFirst = QDir(box.Data()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(afterFirst.filter(QStringLiteral(".part-")),
+                 QStringList()); // the leftovers are gone
+        for (const RemoteItem& item : items) {
+            const QString file = box.Data(item.RelationshipName.mid(4));
+            if (QFileInfo::exists(file))
+                QCOMPARE(ReadAll(file), library.folders[0].files.value(item.RelationshipName));
+        }
+        // The next pass completes the mirror; the entries start in listing order.
+        QVERIFY(cloud.Start());
+        const int before = int(cloud.RequestLog().size());
+        const BulkPassResult second =
+            DownloadMissingEntries(items, box.Data(), cloud.ItemsBaseUrl(), BulkConnections, {});
+        QCOMPARE(second.missing, 0);
+        QStringList requested;
+        for (const QString& line : cloud.RequestLog().mid(before))
+            requested << line.section(u'!', 1).section(u' ', 0, 0);
+        QStringList missingBefore;
+        for (const RemoteItem& item : items) {
+            if (!afterFirst.contains(item.RelationshipName.mid(4)))
+                missingBefore << item.ResourceID;
+        }
+        QCOMPARE(QSet<QString>(requested.cbegin(), requested.cend()),
+                 QSet<QString>(missingBefore.cbegin(), missingBefore.cend()));
+        // The first connections' worth of requests are the first missing entries.
+        const int wave = std::min<int>(BulkConnections, int(missingBefore.size()));
+        QCOMPARE(QSet<QString>(requested.cbegin(), requested.cbegin() + wave),
+                 QSet<QString>(missingBefore.cbegin(), missingBefore.cbegin() + wave));
     }
 
     void cancelEndsTheProgram() {

@@ -110,6 +110,41 @@ private slots:
         QVERIFY(html.contains(QStringLiteral("人参叶")));
     }
 
+    void theEntryAndThePictureFolderAreAskedForTogetherAndEitherMayFail() {
+        const std::string listing =
+            "<Items><ItemType>Photo</ItemType>\r\n      <ResourceID>O!77</ResourceID>"
+            "\r\n      <RelationshipName>暂无图片.jpg</RelationshipName>";
+        const QString head =
+            QStringLiteral("<body style=\"border:0;margin:0;background:url(QNLNBJ1.JPG)\">"
+                           "<input ID='Tex1' style='visibility:hidden;position:absolute'>");
+        const QString index = QStringLiteral("\r\n5 - 0005黄芪.html\r\n");
+        { // The picture folder fails: the entry, no picture.
+            RecordingServer cloud(
+                {{"/items/O!5", RawHttpServer::Response(
+                                    "200 OK", ToGbk(QStringLiteral("<p>补气</p>")).toStdString())},
+                 {"/items/O!22", RawHttpServer::Response("500 Internal Server Error", "no")}});
+            auto w = Open(index, cloud.Url(QStringLiteral("/items/O!")));
+            QVERIFY(w);
+            w->Query(QStringLiteral("黄芪"));
+            QCOMPARE(w->Page(), head + QStringLiteral("<p>补气</p>\r\n"));
+            QVERIFY(cloud.Paths().contains(QStringLiteral("/items/O!5")));
+            QVERIFY(cloud.Paths().contains(QStringLiteral("/items/O!22")));
+        }
+        { // The entry fails: the offline paragraph, with the placeholder picture.
+            RecordingServer cloud(
+                {{"/items/O!5", RawHttpServer::Response("500 Internal Server Error", "no")},
+                 {"/items/O!22", RawHttpServer::Response("200 OK", listing)}});
+            auto w = Open(index, cloud.Url(QStringLiteral("/items/O!")));
+            QVERIFY(w);
+            w->Query(QStringLiteral("黄芪"));
+            QCOMPARE(w->Page(),
+                     head + QStringLiteral("<img src='") +
+                         cloud.Url(QStringLiteral("/items/O!77")) +
+                         QStringLiteral("'><br><p>网络未连接，无法查询“黄芪”的信息。</p>\r\n"));
+            QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("黄芪.html"))));
+        }
+    }
+
     void pictureLookupOrder() {
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);

@@ -63,16 +63,17 @@ bool CloudServer::Start() {
     QStringList extra{QStringLiteral("--log"), m_dir.filePath(QStringLiteral("requests.log"))};
     if (m_latencyMs > 0)
         extra << QStringLiteral("--latency") << QString::number(m_latencyMs);
-    const QString error = m_server.Start(CloudToolPath(), storePath(), extra);
+    const QString error = m_server.Start(CloudToolPath(), storePath(), extra, m_lastPort);
     if (!error.isEmpty())
         qWarning("%s", qPrintable(error));
+    m_lastPort = m_server.port();
     return error.isEmpty();
 }
 
 void CloudServer::Stop() { m_server.Stop(); }
 
 QString CloudServer::ItemsBaseUrl(const QString& owner) const {
-    return m_server.ItemsBaseUrl(owner);
+    return QStringLiteral("http://127.0.0.1:%1/items/%2!").arg(m_lastPort).arg(owner);
 }
 
 QStringList CloudServer::RequestLog() const {

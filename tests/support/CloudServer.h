@@ -32,12 +32,13 @@ public:
 
     // Publishes the library (again) into the store; the server need not restart.
     bool Publish(const TestLibrary& library, QString* error = nullptr);
+    // Starts serving; after a Stop, on the port it had before.
     bool Start();
     void Stop();
     // Every response waits this long (set before Start), like a distant cloud.
     void SetLatencyMs(int milliseconds) { m_latencyMs = milliseconds; }
 
-    int port() const { return m_server.port(); }
+    int port() const { return m_lastPort; }
     QString storePath() const { return m_dir.filePath(QStringLiteral("store")); }
     // http://127.0.0.1:PORT/items/OWNER!
     QString ItemsBaseUrl(const QString& owner = QStringLiteral("TESTOWNER")) const;
@@ -49,6 +50,7 @@ private:
     QTemporaryDir m_dir;
     qinglan::cloudtool::ServerProcess m_server;
     int m_latencyMs = 0;
+    int m_lastPort = 0;
 };
 
 // Runs `qinglan-cloud publish source store`; returns its exit code, output in *output.

@@ -6,7 +6,10 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace qinglan::cloudtool {
 
@@ -58,10 +61,17 @@ QString Serve(const ServeOptions& options) {
     // Headers and body leave in two writes; without this a reused connection
     // waits for the client's delayed acknowledgement on every response.
     server.set_tcp_nodelay(true);
+    // Enough threads for every connection a client may open at once.
+    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    const auto latency = std::chrono::milliseconds(options.latencyMs);
     server.Get(R"(/items/([^/]+))", [&](const httplib::Request& req, httplib::Response& res) {
+        if (latency.count() > 0)
+            std::this_thread::sleep_for(latency);
         ServeItem(itemsDir, req, res);
     });
-    server.Get(R"(.*)", [](const httplib::Request&, httplib::Response& res) {
+    server.Get(R"(.*)", [latency](const httplib::Request&, httplib::Response& res) {
+        if (latency.count() > 0)
+            std::this_thread::sleep_for(latency);
         res.status = 404;
         res.set_content(NotFoundPage, "text/html; charset=utf-8");
     });
@@ -82,6 +92,8 @@ QString Serve(const ServeOptions& options) {
         if (!log)
             return QStringLiteral("%1: cannot open the log file").arg(options.logFile);
         server.set_logger([log](const httplib::Request& req, const httplib::Response& res) {
+            static std::mutex mutex;
+            std::lock_guard lock(mutex);
             std::fprintf(log, "%s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);
             std::fflush(log);
         });

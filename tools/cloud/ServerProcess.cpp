@@ -10,12 +10,13 @@ namespace qinglan::cloudtool {
 
 ServerProcess::~ServerProcess() { Stop(); }
 
-QString ServerProcess::Start(const QString& tool, const QString& store, const QStringList& extra) {
+QString ServerProcess::Start(const QString& tool, const QString& store, const QStringList& extra,
+                             int port) {
     Stop();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.start(tool, QStringList{QStringLiteral("serve"), store, QStringLiteral("--port"),
-                                      QStringLiteral("0")} +
+                                      QString::number(port)} +
                               extra);
     if (!m_process.waitForStarted(10000))
         return QStringLiteral("cannot run %1: %2").arg(tool, m_process.errorString());

@@ -17,9 +17,10 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     // Starts tool serving store with the extra arguments ("--latency", "20",
-    // "--log", FILE, ...) and waits until it listens. Returns an error
+    // "--log", FILE, ...) on port (0: a free one) and waits until it listens. Returns an error
     // description, empty on success.
-    QString Start(const QString& tool, const QString& store, const QStringList& extra = {});
+    QString Start(const QString& tool, const QString& store, const QStringList& extra = {},
+                  int port = 0);
     void Stop();
 
     int port() const { return m_port; }

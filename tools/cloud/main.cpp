@@ -12,9 +12,9 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: qinglan-cloud publish SOURCE STORE\n"
-                 "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log FILE]\n");
+    std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE\n"
+                         "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log "
+                         "FILE] [--latency MS]\n");
     return 2;
 }
 
@@ -56,6 +56,11 @@ int main(int argc, char* argv[]) {
                     return Usage();
             } else if (args[i] == u"--log") {
                 options.logFile = args[i + 1];
+            } else if (args[i] == u"--latency") {
+                bool ok = false;
+                options.latencyMs = args[i + 1].toInt(&ok);
+                if (!ok || options.latencyMs < 0 || options.latencyMs > 60000)
+                    return Usage();
             } else if (args[i] == u"--host") {
                 options.host = args[i + 1];
             } else {
