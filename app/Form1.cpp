@@ -235,7 +235,7 @@ void Form1::StartBulkDownload() {
 void Form1::CheckForUpdate() {
     Timer1->stop();
     const UpdateCheckEnd end = RunUpdateCheck(m_config, m_env, QString::fromUtf16(ProgramVersion),
-                                              m_timer1Tag == u"1", this);
+                                              m_timer1Tag == u"1", this, &m_rejectedUpdates);
     if (end == UpdateCheckEnd::UpToDate)
         m_timer1Tag.clear();
     else if (end == UpdateCheckEnd::Saved)

@@ -4,6 +4,7 @@
 #include "shell/Environment.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -118,6 +119,8 @@ private:
     bool m_homeFromCloud = false;
     QString m_timer1Tag;
     QString m_noticeUrl;
+    // Versions whose download failed its signature check in this run.
+    QSet<QString> m_rejectedUpdates;
     QueryRunner* m_query = nullptr;
     FindBar* m_findBar = nullptr;
     InfoWindow* m_info = nullptr;

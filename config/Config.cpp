@@ -19,6 +19,7 @@ Config Config::Compiled() {
     config.authorEmail = QString::fromUtf16(c::AuthorEmail);
     config.authorQQ = QString::fromUtf16(c::AuthorQQ);
     config.authorPhone = QString::fromUtf16(c::AuthorPhone);
+    config.updatePublicKey = QString::fromUtf16(c::UpdatePublicKey);
     return config;
 }
 

@@ -23,6 +23,9 @@ struct Config final {
     QString authorEmail;
     QString authorQQ;
     QString authorPhone;
+    // The key downloaded updates must be signed with (base64); empty: a build
+    // that does not check its updates.
+    QString updatePublicKey;
 
     // The values compiled into this build.
     static Config Compiled();

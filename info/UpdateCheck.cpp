@@ -2,12 +2,17 @@
 
 #include "cloud/Files.h"
 #include "cloud/NamedFile.h"
+#include "cloud/Signature.h"
+#include "info/Log.h"
 #include "info/Versions.h"
 #include "shell/MessageBoxes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace qinglan {
 
@@ -29,10 +34,16 @@ void ShowSaveFailed(QWidget* window, const QString& path, int error) {
                 BoxStyle::OkInformation, UpdateFailedTitle);
 }
 
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
-                              const QString& currentVersion, bool silent, QWidget* window) {
+                              const QString& currentVersion, bool silent, QWidget* window,
+                              QSet<QString>* rejected) {
     const QString text =
         GetNamedText(config.itemsBaseUrl, config.updateFolderId, QStringLiteral("最新版本.txt"),
                      environment.NamedFileBuffer());
@@ -49,6 +60,14 @@ UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environme
         return UpdateCheckEnd::UpToDate;
     }
 
+    // A version whose download failed its signature check is not offered again
+    // in this run.
+    if (rejected && rejected->contains(version.latest)) {
+        if (!silent)
+            ShowUpdateFailed(window);
+        return UpdateCheckEnd::Failed;
+    }
+
     const bool yes =
         ShowMessage(window, UpdatePrompt(currentVersion, version.latest, version.notes),
                     BoxStyle::YesNoQuestion, UpdateTitle);
@@ -63,18 +82,47 @@ UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environme
             ShowSaveFailed(window, folder, error);
             return UpdateCheckEnd::Failed;
         }
+        // With a key, the executable gets its name only once its signature holds;
+        // until then it lies under another name that counts for nothing.
+        const bool verify = !config.updatePublicKey.isEmpty();
+        const QString target = verify ? savePath + QStringLiteral(".unverified") : savePath;
         const NamedDownload download =
-            DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId, name, savePath);
+            DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId, name, target);
         if (download.listed && download.download.result == DownloadResult::FileFailed) {
+            QFile::remove(target);
             ShowSaveFailed(window, savePath, download.download.fileError);
             return UpdateCheckEnd::Failed;
         }
         if (!download.ok() || download.text.isEmpty()) {
             // An empty download is no executable; left in place it would count as
             // the saved update next time.
-            QFile::remove(savePath);
+            QFile::remove(target);
             ShowUpdateFailed(window);
             return UpdateCheckEnd::Failed;
+        }
+        if (verify) {
+            const QString signaturePath = environment.tempDir + QStringLiteral("/qnln-update.sig");
+            const NamedDownload signature =
+                DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId,
+                                  name + QStringLiteral(".sig"), signaturePath);
+            const QByteArray signatureBytes =
+                signature.ok() ? ReadBytes(signaturePath) : QByteArray();
+            QFile::remove(signaturePath);
+            if (!VerifyFile(config.updatePublicKey, name, ReadBytes(target), signatureBytes)) {
+                qCWarning(lcInfo) << name << "is refused: its signature is missing or not valid";
+                QFile::remove(target);
+                if (rejected)
+                    rejected->insert(version.latest);
+                ShowUpdateFailed(window);
+                return UpdateCheckEnd::Failed;
+            }
+            if (std::rename(QFile::encodeName(target).constData(),
+                            QFile::encodeName(savePath).constData()) != 0) {
+                const int error = errno;
+                QFile::remove(target);
+                ShowSaveFailed(window, savePath, error);
+                return UpdateCheckEnd::Failed;
+            }
         }
         QFile::setPermissions(savePath, QFile::permissions(savePath) | QFileDevice::ExeOwner |
                                             QFileDevice::ExeUser | QFileDevice::ExeGroup |

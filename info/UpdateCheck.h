@@ -3,6 +3,7 @@
 #include "config/Config.h"
 #include "shell/Environment.h"
 
+#include <QSet>
 #include <QString>
 
 class QWidget;
@@ -23,7 +24,13 @@ enum class UpdateCheckEnd {
 // outcome but UpToDate-while-silent is told in a box parented to window. The
 // caller disables its start-up timer first, clears its silent flag on UpToDate
 // and ends the program on Saved.
+//
+// With a public key in the configuration, the executable is saved only when the
+// update folder also holds its signature by that key (name + ".sig", over the
+// file's name and bytes); otherwise nothing is left, the failure box is shown,
+// and the version goes into *rejected so that this run does not offer it again.
 UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
-                              const QString& currentVersion, bool silent, QWidget* window);
+                              const QString& currentVersion, bool silent, QWidget* window,
+                              QSet<QString>* rejected = nullptr);
 
 } // namespace qinglan

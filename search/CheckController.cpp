@@ -21,6 +21,9 @@ QString CheckController::PageHtml() const { return CheckPageHtml(); }
 void CheckController::OnShown() { m_keeper->Resync(); }
 
 QString CheckController::ResultsHtml(const QJsonObject& state) {
+    // Until the index is ready, every entry would seem missing: nothing is said yet.
+    if (!m_keeper->Index())
+        return {};
     if (!m_names) {
         m_names = std::make_unique<NameTable>();
         if (const ContentIndex* index = m_keeper->Index()) {

@@ -408,7 +408,7 @@ QString CheckPageHtml() {
                "<form id=rxform data-bridge=qinglanCheck onsubmit=\"return false\"><h2>配伍</h2>"
                "<textarea id=rx name=rx placeholder=\"例如：半夏9g 附子15g 甘草6g 人参 "
                "五灵脂\"></textarea>"
-               "</form><div id=results></div>");
+               "</form><div id=results><p class=cover>正在准备药库索引…</p></div>");
 }
 
 } // namespace qinglan

@@ -9,6 +9,7 @@
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "cloud/NamedFile.h"
+#include "cloud/Signature.h"
 #include "shell/WindowFetch.h"
 
 #include <QElapsedTimer>
@@ -19,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+
+#include <sys/stat.h>
 
 using namespace qinglan;
 
@@ -292,6 +295,160 @@ private slots:
         QVERIFY(FetchTextOrClose(&window, Folder(103)).contains(QStringLiteral("主页.html")));
         QCOMPARE(answerer.seen().size(), 1);
         QVERIFY(window.isVisible());
+    }
+
+    void signaturesRoundTripAndRefuseEveryForgery() {
+        const auto key = GenerateSigningKey();
+        const auto other = GenerateSigningKey();
+        QVERIFY(key && other);
+        QCOMPARE(PublicKeyOf(key->privatePem), key->publicKey);
+        const QByteArray exe = Binary();
+        const QString name = QStringLiteral("Qinglan2.0.0.9");
+        const QByteArray signature = SignFile(key->privatePem, name, exe);
+        QCOMPARE(signature.size(), 64);
+        QVERIFY(VerifyFile(key->publicKey, name, exe, signature));
+        QByteArray flipped = exe;
+        flipped[100] = char(flipped[100] ^ 1);
+        QVERIFY(!VerifyFile(key->publicKey, name, flipped, signature)); // a changed byte
+        QVERIFY(!VerifyFile(key->publicKey, QStringLiteral("Qinglan2.0.1.0"), exe,
+                            signature)); // another version
+        QVERIFY(!VerifyFile(key->publicKey, name, exe,
+                            SignFile(key->privatePem, name, Binary().left(10)))); // another file
+        QVERIFY(!VerifyFile(key->publicKey, name, exe, QByteArray("not a signature")));
+        QVERIFY(!VerifyFile(key->publicKey, name, exe, QByteArray()));
+        QVERIFY(!VerifyFile(other->publicKey, name, exe, signature)); // another publisher
+        QVERIFY(!VerifyFile(QStringLiteral("not base64 at all!"), name, exe, signature));
+        QVERIFY(SignFile(QByteArray("not a key"), name, exe).isEmpty());
+    }
+
+    void keygenWritesAPrivateKeyAndSignedPublishesVerify() {
+        QTemporaryDir dir;
+        const QString keyFile = dir.filePath(QStringLiteral("update.key"));
+        QProcess tool;
+        tool.start(CloudToolPath(), {QStringLiteral("keygen"), keyFile});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QString publicKey = QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+        QCOMPARE(QByteArray::fromBase64(publicKey.toLatin1()).size(), 32);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(keyFile).constData(), &info), 0);
+        QCOMPARE(int(info.st_mode & 0777), 0600); // readable by its owner only
+        QCOMPARE(PublicKeyOf(ReadAll(keyFile)), publicKey);
+        // An existing key is never replaced.
+        const QByteArray before = ReadAll(keyFile);
+        tool.start(CloudToolPath(), {QStringLiteral("keygen"), keyFile});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(ReadAll(keyFile), before);
+
+        TestLibrary library;
+        library.folders = {
+            {QStringLiteral("update"),
+             7,
+             {{QStringLiteral("Qinglan2.0.0.9"), Binary()},
+              {QStringLiteral("最新版本.txt"), QByteArray("最新版本：2.0.0.9\r\n更新内容：无")}}}};
+        CloudServer cloud;
+        QString error;
+        QVERIFY2(cloud.Publish(library, &error, keyFile), qPrintable(error));
+        QVERIFY(cloud.Start());
+        const QString folder = cloud.ItemsBaseUrl() + QStringLiteral("7");
+        const QString listing = TryHttpGetText(folder);
+        QCOMPARE(ListItems(listing).size(), 4);
+        for (const QString& name :
+             {QStringLiteral("Qinglan2.0.0.9"), QStringLiteral("最新版本.txt")}) {
+            const QString file = dir.filePath(name),
+                          sig = dir.filePath(name + QStringLiteral(".sig"));
+            QVERIFY(DownloadToFile(ItemUrlInListing(folder, listing, name), file).ok());
+            QVERIFY(DownloadToFile(ItemUrlInListing(folder, listing, name + QStringLiteral(".sig")),
+                                   sig)
+                        .ok());
+            QVERIFY2(VerifyFile(publicKey, name, ReadAll(file), ReadAll(sig)), qPrintable(name));
+        }
+    }
+
+    void httpsWithATestAuthority() {
+        const QString nginx =
+            QStandardPaths::findExecutable(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
+        QVERIFY2(!nginx.isEmpty(), "nginx is installed by the Makefile");
+        QTemporaryDir dir;
+        const auto openssl = [&](const QStringList& args) {
+            QProcess process;
+            process.setWorkingDirectory(dir.path());
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            process.start(QStringLiteral("openssl"), args);
+            return process.waitForFinished(60000) && process.exitCode() == 0;
+        };
+        // A test authority, a certificate for localhost and one for another host.
+        QVERIFY(
+            openssl({QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                     QStringLiteral("ed25519"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
+                     QStringLiteral("ca.key"), QStringLiteral("-out"), QStringLiteral("ca.pem"),
+                     QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                     QStringLiteral("/CN=Qinglan Test CA")}));
+        for (const QString& host : {QStringLiteral("localhost"), QStringLiteral("wrong.example")}) {
+            QVERIFY(openssl({QStringLiteral("req"), QStringLiteral("-newkey"),
+                             QStringLiteral("ed25519"), QStringLiteral("-nodes"),
+                             QStringLiteral("-keyout"), host + QStringLiteral(".key"),
+                             QStringLiteral("-out"), host + QStringLiteral(".csr"),
+                             QStringLiteral("-subj"), QStringLiteral("/CN=") + host}));
+            QVERIFY(WriteFile(dir.filePath(host + QStringLiteral(".ext")),
+                              "subjectAltName=DNS:" + host.toUtf8() + "\n"));
+            QVERIFY(openssl({QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
+                             host + QStringLiteral(".csr"), QStringLiteral("-CA"),
+                             QStringLiteral("ca.pem"), QStringLiteral("-CAkey"),
+                             QStringLiteral("ca.key"), QStringLiteral("-CAcreateserial"),
+                             QStringLiteral("-out"), host + QStringLiteral(".pem"),
+                             QStringLiteral("-days"), QStringLiteral("2"),
+                             QStringLiteral("-extfile"), host + QStringLiteral(".ext")}));
+        }
+        const int good = UnusedPort();
+        const int wrong = UnusedPort();
+        const auto server = [&](int port, const QString& host) {
+            return " server {\n  listen 127.0.0.1:" + QByteArray::number(port) +
+                   " ssl;\n  ssl_certificate " +
+                   dir.filePath(host + QStringLiteral(".pem")).toUtf8() +
+                   ";\n  ssl_certificate_key " +
+                   dir.filePath(host + QStringLiteral(".key")).toUtf8() + ";\n  root " +
+                   m_cloud.storePath().toUtf8() + ";\n  location /items/ { }\n }\n";
+        };
+        const QByteArray conf =
+            "daemon off;\nuser root;\nworker_processes 1;\npid " +
+            dir.filePath(QStringLiteral("nginx.pid")).toUtf8() + ";\nerror_log " +
+            dir.filePath(QStringLiteral("error.log")).toUtf8() +
+            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n "
+            "client_body_temp_path " +
+            dir.path().toUtf8() + "/body;\n proxy_temp_path " + dir.path().toUtf8() +
+            "/proxy;\n"
+            " fastcgi_temp_path " +
+            dir.path().toUtf8() + "/fcgi;\n" + server(good, QStringLiteral("localhost")) +
+            server(wrong, QStringLiteral("wrong.example")) + "}\n";
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("nginx.conf")), conf));
+        QProcess nginxProcess;
+        nginxProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+        nginxProcess.start(nginx, {QStringLiteral("-p"), dir.path(), QStringLiteral("-c"),
+                                   dir.filePath(QStringLiteral("nginx.conf"))});
+        QVERIFY(nginxProcess.waitForStarted());
+        SetExtraCertificateAuthorities(dir.filePath(QStringLiteral("ca.pem")));
+        const QString base = QStringLiteral("https://localhost:%1/items/TESTOWNER!").arg(good);
+        QTRY_VERIFY_WITH_TIMEOUT(HttpGetText(base + QStringLiteral("102")).has_value(), 10000);
+        const QString listing = *HttpGetText(base + QStringLiteral("102"));
+        QCOMPARE(ListItems(listing).size(), 2);
+        const QString target = m_tmp.filePath(QStringLiteral("tls.jpg"));
+        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing,
+                                                QStringLiteral("甘草.jpg")),
+                               target)
+                    .ok());
+        QCOMPARE(ReadAll(target), Binary());
+        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"),
+                              m_tmp.filePath(QStringLiteral("tls-buffer"))),
+                 QStringLiteral("<body>首页</body>"));
+        // A certificate for another host is refused, as is one no trusted authority signed.
+        QVERIFY(
+            !HttpGetText(QStringLiteral("https://localhost:%1/items/TESTOWNER!102").arg(wrong)));
+        SetExtraCertificateAuthorities({});
+        QVERIFY(!HttpGetText(base + QStringLiteral("102")));
+        nginxProcess.terminate();
+        QVERIFY(nginxProcess.waitForFinished(10000));
     }
 
     void publishRejectsBadText() {

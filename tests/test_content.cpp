@@ -471,7 +471,8 @@ private slots:
                                                               QStringLiteral("五灵脂，不宜同用")),
                                  15000);
         const QString html = shown.last().at(0).toString();
-        QVERIFY(html.contains(QStringLiteral("法半夏（半夏） 与 制川乌，不宜同用（十八反")));
+        QVERIFY2(html.contains(QStringLiteral("法半夏（半夏） 与 制川乌，不宜同用（十八反")),
+                 qPrintable(html));
         QVERIFY(html.contains(QStringLiteral("人参 与 五灵脂，不宜同用（十九畏")));
         // A name in the page is the ordinary query.
         QSignalSpy pages(w.form->Query(), &QueryRunner::PageShown);

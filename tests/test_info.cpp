@@ -9,6 +9,7 @@
 #include "ViewProbe.h"
 #include "app/Form1.h"
 #include "browser/Form4.h"
+#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "info/Form3.h"
 #include "info/InfoPages.h"
@@ -23,6 +24,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -330,6 +332,66 @@ private slots:
             QCOMPARE(w->terminated, 2);
             QCOMPARE(m_cloud.CountRequests(exeRequest), downloads);
         }
+    }
+
+    void aSignedUpdateIsSavedAndAnyOtherIsRefused() {
+        QTemporaryDir keys;
+        const auto keygen = [&](const QString& name) {
+            QProcess tool;
+            tool.start(CloudToolPath(), {QStringLiteral("keygen"), keys.filePath(name)});
+            tool.waitForFinished(30000);
+            return QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+        };
+        const QString publicKey = keygen(QStringLiteral("ours.key"));
+        const QString otherKey = keygen(QStringLiteral("theirs.key"));
+        QVERIFY(!publicKey.isEmpty() && !otherKey.isEmpty());
+        const QByteArray versionFile("最新版本：2.0.0.9\r\n更新内容：修正");
+        QVERIFY(m_cloud.Publish(Library(versionFile), nullptr,
+                                keys.filePath(QStringLiteral("ours.key"))));
+        Config config = InfoConfig(m_cloud.ItemsBaseUrl());
+        config.updatePublicKey = publicKey;
+        const QString name = ExecutableName(QStringLiteral("2.0.0.9"));
+
+        // Signed by our key: saved, as without a key.
+        {
+            Window w(config);
+            QVERIFY(w.Open());
+            MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+            w.form->更新->trigger();
+            QCOMPARE(answerer.seen().size(), 2);
+            QVERIFY(answerer.seen()[1].text.startsWith(QStringLiteral("更新成功！")));
+            QCOMPARE(ReadAll(w.app.filePath(name)), Executable);
+            QCOMPARE(w.terminated, 1);
+        }
+        // Each forgery gives the failure box and leaves no file.
+        const QString folder = m_cloud.ItemsBaseUrl() + QStringLiteral("17");
+        const QString stored = m_cloud.storePath() + QStringLiteral("/items/TESTOWNER!") +
+                               FindListedItem(TryHttpGetText(folder), name)->ResourceID;
+        const auto refused = [&](const Config& settings, const char* why) {
+            Window w(settings);
+            QVERIFY(w.Open());
+            MessageBoxAnswerer answerer({QMessageBox::Yes});
+            w.form->更新->trigger();
+            QVERIFY2(answerer.seen().size() == 2, why);
+            QCOMPARE(answerer.seen()[1].title, QStringLiteral("更新失败"));
+            QCOMPARE(answerer.seen()[1].text, QStringLiteral("获取更新信息失败，请检测网络连接。"));
+            QCOMPARE(QDir(w.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(w.terminated, 0);
+            // That version is not offered again in this run.
+            w.form->更新->trigger();
+            QCOMPARE(answerer.seen().size(), 3);
+            QCOMPARE(answerer.seen()[2].title, QStringLiteral("更新失败"));
+        };
+        Config other = config;
+        other.updatePublicKey = otherKey;
+        refused(other, "a key of another publisher");
+        QByteArray bytes = ReadAll(stored);
+        bytes[3] = char(bytes[3] ^ 0x20);
+        QVERIFY(WriteFile(stored, bytes));
+        refused(config, "a flipped byte");
+        QVERIFY(m_cloud.Publish(Library(versionFile))); // published without signatures
+        refused(config, "no .sig");
+        QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
     }
 
     void anInstalledProgramSavesTheUpdateToTheDownloadFolder() {

@@ -31,10 +31,14 @@ bool TestLibrary::WriteTo(const QString& dir) const {
     return file.open(QIODevice::WriteOnly) && file.write(manifest) == manifest.size();
 }
 
-int RunPublish(const QString& source, const QString& store, QString* output) {
+int RunPublish(const QString& source, const QString& store, QString* output,
+               const QString& signingKey) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(CloudToolPath(), {QStringLiteral("publish"), source, store});
+    QStringList args{QStringLiteral("publish"), source, store};
+    if (!signingKey.isEmpty())
+        args << QStringLiteral("--sign") << signingKey;
+    process.start(CloudToolPath(), args);
     if (!process.waitForFinished(120000))
         return -1;
     if (output)
@@ -46,13 +50,13 @@ CloudServer::CloudServer() = default;
 
 CloudServer::~CloudServer() { Stop(); }
 
-bool CloudServer::Publish(const TestLibrary& library, QString* error) {
+bool CloudServer::Publish(const TestLibrary& library, QString* error, const QString& signingKey) {
     const QString source = m_dir.filePath(QStringLiteral("source"));
     QDir(source).removeRecursively();
     if (!library.WriteTo(source))
         return false;
     QString output;
-    const int code = RunPublish(source, storePath(), &output);
+    const int code = RunPublish(source, storePath(), &output, signingKey);
     if (error)
         *error = output;
     return code == 0;

@@ -31,7 +31,9 @@ public:
     CloudServer& operator=(const CloudServer&) = delete;
 
     // Publishes the library (again) into the store; the server need not restart.
-    bool Publish(const TestLibrary& library, QString* error = nullptr);
+    // With a signing key file, the update folder is published with signatures.
+    bool Publish(const TestLibrary& library, QString* error = nullptr,
+                 const QString& signingKey = {});
     // Starts serving; after a Stop, on the port it had before.
     bool Start();
     void Stop();
@@ -53,8 +55,10 @@ private:
     int m_lastPort = 0;
 };
 
-// Runs `qinglan-cloud publish source store`; returns its exit code, output in *output.
-int RunPublish(const QString& source, const QString& store, QString* output = nullptr);
+// Runs `qinglan-cloud publish source store [--sign key]`; returns its exit code,
+// output in *output.
+int RunPublish(const QString& source, const QString& store, QString* output = nullptr,
+               const QString& signingKey = {});
 
 // Path of the qinglan-cloud tool of this build.
 QString CloudToolPath();

@@ -26,7 +26,8 @@ struct Sandbox {
     bool WriteIndexBytes(const QByteArray& bytes) const;
 };
 
-// The compiled configuration pointed at a cloud's items address.
+// The compiled configuration pointed at a cloud's items address, without an
+// update key (a test that checks signatures sets its own).
 qinglan::Config TestConfig(const QString& itemsBaseUrl);
 
 // An items address on which nothing listens.

@@ -2,6 +2,7 @@
 
 #include "Manifest.h"
 #include "cloud/ListingLayout.h"
+#include "cloud/Signature.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,11 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qinglan::cloudtool {
 
@@ -63,7 +69,26 @@ QStringList FilesOf(const QString& folder) {
 
 } // namespace
 
-QString Publish(const QString& source, const QString& store, QString* report) {
+QString WriteSigningKey(const QString& keyFile, QString* publicKey) {
+    const auto key = GenerateSigningKey();
+    if (!key)
+        return QStringLiteral("cannot make a key (OpenSSL)");
+    const QByteArray name = QFile::encodeName(keyFile);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return QStringLiteral("%1: %2").arg(keyFile, QString::fromLocal8Bit(std::strerror(errno)));
+    const bool written = ::write(fd, key->privatePem.constData(), size_t(key->privatePem.size())) ==
+                         key->privatePem.size();
+    if (::close(fd) != 0 || !written) {
+        ::unlink(name.constData());
+        return QStringLiteral("%1: cannot be written").arg(keyFile);
+    }
+    *publicKey = key->publicKey;
+    return {};
+}
+
+QString Publish(const QString& source, const QString& store, QString* report,
+                const QByteArray& signingKey) {
     LibraryManifest manifest;
     if (QString error = ReadLibraryManifest(source, &manifest); !error.isEmpty())
         return error;
@@ -81,6 +106,10 @@ QString Publish(const QString& source, const QString& store, QString* report) {
     for (const LibraryFolder& folder : manifest.folders) {
         const QString folderPath = source + u'/' + folder.directory;
         QList<ListedFile> listed;
+        // The update folder's files are signed when a key is given; signatures
+        // in the source are made anew rather than copied.
+        const bool sign = !signingKey.isEmpty() && folder.directory == UpdateFolderName;
+        QList<std::pair<QString, QByteArray>> files;
         for (const QString& name : FilesOf(folderPath)) {
             const QString sourcePath = folderPath + u'/' + name;
             if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; }))
@@ -95,6 +124,18 @@ QString Publish(const QString& source, const QString& store, QString* report) {
                     return error;
                 bytes = std::move(stored);
             }
+            if (sign && name.endsWith(QStringLiteral(".sig")))
+                continue;
+            files.append({name, bytes});
+            if (sign) {
+                // Over the bytes as served: what the program downloads and checks.
+                const QByteArray signature = SignFile(signingKey, name, bytes);
+                if (signature.isEmpty())
+                    return QStringLiteral("the signing key is not an Ed25519 private key");
+                files.append({name + QStringLiteral(".sig"), signature});
+            }
+        }
+        for (const auto& [name, bytes] : std::as_const(files)) {
             const qint64 number = ids.NumberFor(folder.directory, name, FirstItemNumber);
             const QString storeName = manifest.owner + u'!' + QString::number(number);
             if (QString error = WriteWhole(itemsDir + u'/' + storeName, bytes); !error.isEmpty())

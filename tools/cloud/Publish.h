@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace qinglan::cloudtool {
@@ -8,6 +9,18 @@ namespace qinglan::cloudtool {
 // holds every folder listing and every file, store/ids.txt keeps each file's
 // resource number so that numbers stay the same from one publish to the next.
 // Returns an error message, empty on success; report receives progress lines.
-QString Publish(const QString& source, const QString& store, QString* report = nullptr);
+// With signingKey (an Ed25519 private key in PEM), every file of the update
+// folder is published with its detached signature, one more item named after
+// it plus ".sig", over the file's name and bytes as served.
+QString Publish(const QString& source, const QString& store, QString* report = nullptr,
+                const QByteArray& signingKey = {});
+
+// The folder whose files are signed.
+inline const QString UpdateFolderName = QStringLiteral("update");
+
+// Writes a new signing key to keyFile (PEM, readable by its owner only; an
+// existing file is never replaced) and gives its public key, one line of
+// base64. Returns an error message, empty on success.
+QString WriteSigningKey(const QString& keyFile, QString* publicKey);
 
 } // namespace qinglan::cloudtool

@@ -12,7 +12,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE\n"
+    std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE [--sign KEYFILE]\n"
+                         "       qinglan-cloud keygen KEYFILE\n"
                          "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log "
                          "FILE] [--latency MS]\n");
     return 2;
@@ -28,9 +29,24 @@ int Fail(const QString& message) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.size() == 3 && args[0] == u"publish") {
+    if (args.size() == 2 && args[0] == u"keygen") {
+        QString publicKey;
+        const QString error = qinglan::cloudtool::WriteSigningKey(args[1], &publicKey);
+        if (!error.isEmpty())
+            return Fail(error);
+        std::printf("%s\n", publicKey.toLatin1().constData());
+        return 0;
+    }
+    if ((args.size() == 3 || (args.size() == 5 && args[3] == u"--sign")) && args[0] == u"publish") {
+        QByteArray key;
+        if (args.size() == 5) {
+            QFile keyFile(args[4]);
+            if (!keyFile.open(QIODevice::ReadOnly))
+                return Fail(QStringLiteral("%1: %2").arg(args[4], keyFile.errorString()));
+            key = keyFile.readAll();
+        }
         QString report;
-        const QString error = qinglan::cloudtool::Publish(args[1], args[2], &report);
+        const QString error = qinglan::cloudtool::Publish(args[1], args[2], &report, key);
         std::fputs(report.toLocal8Bit().constData(), stdout);
         return error.isEmpty() ? 0 : Fail(error);
     }
