@@ -21,14 +21,18 @@
 #include "shell/MessageBoxes.h"
 #include "shell/Pages.h"
 #include "shell/Twips.h"
+#include "shell/ViewActions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace qinglan {
 
@@ -93,6 +97,15 @@ Form1::Form1(Config config, Environment environment, QWebEngineProfile* profile,
     m_findBar = new FindBar(WebBrowser1, m_client);
     connect(查找, &QAction::triggered, m_findBar, &FindBar::Open);
 
+    m_reading = new ViewActions(WebBrowser1, true, true, this);
+    m_reading->UseOwnerHistory();
+    connect(m_reading, &ViewActions::BackRequested, this, &Form1::GoBack);
+    connect(m_reading, &ViewActions::ForwardRequested, this, &Form1::GoForward);
+    connect(m_reading, &ViewActions::FindRequested, m_findBar, &FindBar::Open);
+    connect(m_reading, &ViewActions::PdfFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
+    AddReadingShortcuts();
+
     connect(Timer1, &QTimer::timeout, this, &Form1::OnTimer1);
     connect(Timer2, &QTimer::timeout, this, &Form1::OnTimer2);
 
@@ -143,6 +156,9 @@ bool Form1::Load() {
                               this);
     connect(m_query, &QueryRunner::Busy, this, [this] { Command1->setEnabled(false); });
     connect(m_query, &QueryRunner::Idle, this, [this] { Command1->setEnabled(true); });
+    connect(m_query, &QueryRunner::PageShown, this, [this](const QString& query) {
+        RecordStep({HistoryStep::Kind::Query, query});
+    });
     connect(m_query, &QueryRunner::PageFailed, this,
             [this](const QString& message) { ShowMessage(this, message); });
     connect(Command1, &QPushButton::clicked, this, &Form1::RunQuery);
@@ -157,6 +173,12 @@ bool Form1::Load() {
     connect(检索, &QAction::triggered, m_search, &SearchController::Show);
     m_check = new CheckController(WebBrowser1, m_keeper, m_env.CheckPagePath(), this);
     connect(配伍, &QAction::triggered, m_check, &CheckController::Show);
+    connect(m_search, &SearchController::Shown, this, [this] {
+        RecordStep({HistoryStep::Kind::Search, {}});
+    });
+    connect(m_check, &CheckController::Shown, this, [this] {
+        RecordStep({HistoryStep::Kind::Check, {}});
+    });
     connect(m_check, &CheckController::PageFailed, this,
             [this](const QString& message) { ShowMessage(this, message); });
     connect(m_search, &SearchController::DownloadAllRequested, this, &Form1::StartBulkDownload);
@@ -240,6 +262,100 @@ void Form1::CheckForUpdate() {
         m_timer1Tag.clear();
     else if (end == UpdateCheckEnd::Saved)
         emit TerminateRequested();
+}
+
+void Form1::AddReadingShortcuts() {
+    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &Form1::GoBack);
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &Form1::GoForward);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_reading->ZoomIn(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { m_reading->ZoomIn(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_reading->ZoomOut(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_reading->ZoomReset(); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { m_reading->Print(); });
+    // The mouse over the view: its back and forward buttons, Ctrl+wheel. The
+    // engine's own widget inside the view gets them, so they are watched here.
+    qApp->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+        type != QEvent::Wheel)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget != WebBrowser1 && !WebBrowser1->isAncestorOf(widget)))
+        return false;
+    if (type == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier))
+            return false;
+        if (wheel->angleDelta().y() > 0)
+            m_reading->ZoomIn();
+        else if (wheel->angleDelta().y() < 0)
+            m_reading->ZoomOut();
+        return true;
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::BackButton && mouse->button() != Qt::ForwardButton)
+        return false;
+    if (type == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::BackButton)
+            GoBack();
+        else
+            GoForward();
+    }
+    return true; // the engine's own history is not used
+}
+
+void Form1::RecordStep(const HistoryStep& step) {
+    if (!m_replaying)
+        m_history.Push(step);
+    m_reading->SetHistoryState(m_history.CanGoBack(), m_history.CanGoForward());
+    const auto current = m_history.Current();
+    m_reading->SetDocumentName(!current                                     ? QString()
+                               : current->kind == HistoryStep::Kind::Search ? QStringLiteral("检索")
+                               : current->kind == HistoryStep::Kind::Check ? QStringLiteral("配伍")
+                                                                           : current->text);
+}
+
+void Form1::ShowStep(const HistoryStep& step) {
+    // Run again, the step rebuilds its page as a new one would be.
+    m_replaying = true;
+    switch (step.kind) {
+    case HistoryStep::Kind::Query:
+        Text1->setText(step.text);
+        RunQuery();
+        break;
+    case HistoryStep::Kind::Search:
+        m_search->Show();
+        break;
+    case HistoryStep::Kind::Check:
+        m_check->Show();
+        break;
+    }
+    m_replaying = false;
+    m_reading->SetHistoryState(m_history.CanGoBack(), m_history.CanGoForward());
+}
+
+void Form1::GoBack() {
+    if (!m_loaded || m_closing)
+        return;
+    if (const auto step = m_history.Back())
+        ShowStep(*step);
+}
+
+void Form1::GoForward() {
+    if (!m_loaded || m_closing)
+        return;
+    if (const auto step = m_history.Forward())
+        ShowStep(*step);
 }
 
 void Form1::LayOut() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/History.h"
 #include "config/Config.h"
 #include "shell/Environment.h"
 
@@ -25,6 +26,7 @@ class SearchController;
 class CheckController;
 class IndexKeeper;
 class SuggestionBox;
+class ViewActions;
 
 // The main window: the page view, the query row beneath it and the menu bar.
 // It says with signals what it cannot do itself (the bulk download, ending the
@@ -90,6 +92,12 @@ public:
     // The start-up timer's tick: the silent update check, then the announcement timer.
     void OnTimer1();
 
+    // The previous or next page of this run, shown by running its step again.
+    void GoBack();
+    void GoForward();
+    ViewActions* Reading() const { return m_reading; }
+    const History& PageHistory() const { return m_history; }
+
 signals:
     // The bulk download was asked for; the download window takes over.
     void BulkDownloadRequested();
@@ -103,6 +111,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The mouse's back and forward buttons and Ctrl+wheel over the view.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool Load();
@@ -110,6 +120,9 @@ private:
     void ShowHomePage();
     void OnTimer2();
     void RunContents();
+    void ShowStep(const HistoryStep& step);
+    void RecordStep(const HistoryStep& step);
+    void AddReadingShortcuts();
 
     const Config m_config;
     const Environment m_env;
@@ -128,6 +141,9 @@ private:
     SearchController* m_search = nullptr;
     CheckController* m_check = nullptr;
     IndexKeeper* m_keeper = nullptr;
+    ViewActions* m_reading = nullptr;
+    History m_history;
+    bool m_replaying = false;
 };
 
 } // namespace qinglan

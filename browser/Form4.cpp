@@ -3,6 +3,7 @@
 #include "shell/ClientArea.h"
 #include "shell/HtmlView.h"
 #include "shell/Twips.h"
+#include "shell/ViewActions.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,6 +28,8 @@ Form4::Form4(const QIcon& icon, QWebEngineProfile* profile) : QWidget(nullptr) {
     setTabOrder(Text1, Command1);
 
     RouteNewWindowsOf(WebBrowser1, icon, profile);
+    // The reader's menu, with the page's own history and a zoom of this window's.
+    new ViewActions(WebBrowser1, true, false, this);
     connect(m_client, &ClientArea::Resized, this, &Form4::LayOut);
     connect(Command1, &QPushButton::clicked, this, &Form4::Go);
     connect(WebBrowser1, &HtmlView::DownloadComplete, this,

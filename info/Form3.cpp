@@ -4,6 +4,7 @@
 #include "resources/Resources.h"
 #include "shell/HtmlView.h"
 #include "shell/Twips.h"
+#include "shell/ViewActions.h"
 
 #include <QPainter>
 
@@ -18,6 +19,7 @@ Form3::Form3(const QIcon& icon, QWebEngineProfile* profile)
     WebBrowser1 = new HtmlView(profile, this);
     WebBrowser1->setGeometry(Px(960), Px(240), Px(7335), Px(2295));
     RouteNewWindowsOf(WebBrowser1, icon, profile);
+    new ViewActions(WebBrowser1, true, false, this);
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
 }
 

@@ -30,6 +30,7 @@ void ProgramPage::Show() {
         emit PageFailed(QStringLiteral("无法写入页面%1").arg(error));
         return;
     }
+    emit Shown();
     OnShown();
 }
 

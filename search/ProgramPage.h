@@ -34,6 +34,8 @@ public:
 signals:
     // The page could not be written; the text names the file and the error.
     void PageFailed(const QString& message);
+    // The page was written and is being shown.
+    void Shown();
     // The results shown for the form's current state.
     void ResultsShown(const QString& html);
 
