@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -105,6 +106,19 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     }
     return true;
+}
+
+QString WriteCurlConfig(const QList<std::pair<QString, QString>>& numberAndFile,
+                        const QString& base, const QString& dir) {
+    QDir().mkpath(dir);
+    QByteArray config;
+    for (const auto& [number, file] : numberAndFile)
+        config += "url = \"" + (base + number).toUtf8() + "\"\noutput = \"" +
+                  (dir + u'/' + file).toUtf8() + "\"\n";
+    QFile out(dir + QStringLiteral(".curlrc"));
+    if (!out.open(QIODevice::WriteOnly) || out.write(config) != config.size())
+        Fail(QStringLiteral("cannot write the curl config"));
+    return out.fileName();
 }
 
 QString ServedStore::Start(const QString& source, const QString& store) {

@@ -56,6 +56,11 @@ double ProcessMemoryMiB(const char* key);
 // Processes events until done() holds; false when timeoutMs passed first.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 
+// A curl config file (".curlrc" beside dir) that downloads every listed entry
+// with a file name of its own from base into dir, as a bulk pass does; its path.
+QString WriteCurlConfig(const QList<std::pair<QString, QString>>& numberAndFile,
+                        const QString& base, const QString& dir);
+
 // The owner id of the synthetic library (qinglan-synth-library).
 inline const QString SynthOwner = QStringLiteral("7F3A9C20D41E6B85");
 

@@ -78,22 +78,15 @@ double TimePass(qinglan::Program& program) {
 }
 
 double TimeCurl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir) {
-    QDir().mkpath(dir);
-    QByteArray config;
+    QList<std::pair<QString, QString>> files;
     for (const qinglan::RemoteItem& item : items) {
-        const auto name = qinglan::EntryFileName(item.RelationshipName);
-        if (name)
-            config += "url = \"" + (base + item.ResourceID).toUtf8() + "\"\noutput = \"" +
-                      (dir + u'/' + *name).toUtf8() + "\"\n";
+        if (const auto name = qinglan::EntryFileName(item.RelationshipName))
+            files.append({item.ResourceID, *name});
     }
-    QFile file(dir + QStringLiteral(".curlrc"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size())
-        bench::Fail(QStringLiteral("cannot write the curl config"));
-    file.close();
+    const QString config = bench::WriteCurlConfig(files, base, dir);
     QProcess curl;
     return bench::TimeMs([&] {
-        curl.start(QStringLiteral("curl"),
-                   {QStringLiteral("-s"), QStringLiteral("-K"), file.fileName()});
+        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-K"), config});
         if (!curl.waitForFinished(TimeoutMs) || curl.exitCode() != 0)
             bench::Fail(QStringLiteral("curl failed"));
     });

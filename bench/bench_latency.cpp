@@ -54,18 +54,13 @@ double Pass(const QList<qinglan::RemoteItem>& items, const QString& base, const 
 double Curl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir,
             bool parallel) {
     QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    QByteArray config;
+    QList<std::pair<QString, QString>> files;
     for (const qinglan::RemoteItem& item : items) {
         if (const auto name = qinglan::EntryFileName(item.RelationshipName))
-            config += "url = \"" + (base + item.ResourceID).toUtf8() + "\"\noutput = \"" +
-                      (dir + u'/' + *name).toUtf8() + "\"\n";
+            files.append({item.ResourceID, *name});
     }
-    QFile file(dir + QStringLiteral(".curlrc"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size())
-        bench::Fail(QStringLiteral("cannot write the curl config"));
-    file.close();
-    QStringList args{QStringLiteral("-s"), QStringLiteral("-K"), file.fileName()};
+    const QString config = bench::WriteCurlConfig(files, base, dir);
+    QStringList args{QStringLiteral("-s"), QStringLiteral("-K"), config};
     if (parallel)
         args << QStringLiteral("--parallel") << QStringLiteral("--parallel-max")
              << QStringLiteral("6");

@@ -61,6 +61,45 @@ TestLibrary SampleLibrary() {
     return library;
 }
 
+// nginx in its own prefix with these server blocks ("server { ... }"), started.
+bool StartNginx(QProcess& process, const QString& prefix, const QByteArray& servers) {
+    const QString nginx = QStandardPaths::findExecutable(
+        QStringLiteral("nginx"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
+    if (nginx.isEmpty())
+        return false; // the Makefile installs it
+    const QByteArray dir = prefix.toUtf8();
+    const QByteArray conf = "daemon off;\nuser root;\nworker_processes 1;\npid " + dir +
+                            "/nginx.pid;\nerror_log " + dir +
+                            "/error.log;\nevents { worker_connections 64; }\n"
+                            "http {\n access_log off;\n default_type application/octet-stream;\n"
+                            " client_body_temp_path " +
+                            dir + "/body;\n proxy_temp_path " + dir +
+                            "/proxy;\n fastcgi_temp_path " + dir + "/fcgi;\n" + servers + "}\n";
+    if (!WriteFile(prefix + QStringLiteral("/nginx.conf"), conf))
+        return false;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(nginx, {QStringLiteral("-p"), prefix, QStringLiteral("-c"),
+                          prefix + QStringLiteral("/nginx.conf")});
+    return process.waitForStarted();
+}
+
+// Reads the sample store through base: a listing, a picture byte for byte, a
+// named page.
+void ReadTheStoreThrough(const QString& base, const QString& scratch) {
+    QTRY_VERIFY_WITH_TIMEOUT(HttpGetText(base + QStringLiteral("102")).has_value(), 10000);
+    const QString listing = *HttpGetText(base + QStringLiteral("102"));
+    QCOMPARE(ListItems(listing).size(), 2);
+    const QString target = scratch + QStringLiteral(".jpg");
+    QVERIFY(DownloadToFile(
+                ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
+                target)
+                .ok());
+    QCOMPARE(ReadAll(target), Binary());
+    QCOMPARE(
+        GetNamedText(base, 103, QStringLiteral("主页.html"), scratch + QStringLiteral(".buffer")),
+        QStringLiteral("<body>首页</body>"));
+}
+
 } // namespace
 
 class TestCloud final : public QObject {
@@ -411,37 +450,15 @@ private slots:
                    dir.filePath(host + QStringLiteral(".key")).toUtf8() + ";\n  root " +
                    m_cloud.storePath().toUtf8() + ";\n  location /items/ { }\n }\n";
         };
-        const QByteArray conf =
-            "daemon off;\nuser root;\nworker_processes 1;\npid " +
-            dir.filePath(QStringLiteral("nginx.pid")).toUtf8() + ";\nerror_log " +
-            dir.filePath(QStringLiteral("error.log")).toUtf8() +
-            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n "
-            "client_body_temp_path " +
-            dir.path().toUtf8() + "/body;\n proxy_temp_path " + dir.path().toUtf8() +
-            "/proxy;\n"
-            " fastcgi_temp_path " +
-            dir.path().toUtf8() + "/fcgi;\n" + server(good, QStringLiteral("localhost")) +
-            server(wrong, QStringLiteral("wrong.example")) + "}\n";
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("nginx.conf")), conf));
         QProcess nginxProcess;
-        nginxProcess.setProcessChannelMode(QProcess::ForwardedChannels);
-        nginxProcess.start(nginx, {QStringLiteral("-p"), dir.path(), QStringLiteral("-c"),
-                                   dir.filePath(QStringLiteral("nginx.conf"))});
-        QVERIFY(nginxProcess.waitForStarted());
+        QVERIFY(StartNginx(nginxProcess, dir.path(),
+                           server(good, QStringLiteral("localhost")) +
+                               server(wrong, QStringLiteral("wrong.example"))));
         SetExtraCertificateAuthorities(dir.filePath(QStringLiteral("ca.pem")));
         const QString base = QStringLiteral("https://localhost:%1/items/TESTOWNER!").arg(good);
-        QTRY_VERIFY_WITH_TIMEOUT(HttpGetText(base + QStringLiteral("102")).has_value(), 10000);
-        const QString listing = *HttpGetText(base + QStringLiteral("102"));
-        QCOMPARE(ListItems(listing).size(), 2);
-        const QString target = m_tmp.filePath(QStringLiteral("tls.jpg"));
-        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing,
-                                                QStringLiteral("甘草.jpg")),
-                               target)
-                    .ok());
-        QCOMPARE(ReadAll(target), Binary());
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"),
-                              m_tmp.filePath(QStringLiteral("tls-buffer"))),
-                 QStringLiteral("<body>首页</body>"));
+        ReadTheStoreThrough(base, m_tmp.filePath(QStringLiteral("tls")));
+        if (QTest::currentTestFailed())
+            return;
         // A certificate for another host is refused, as is one no trusted authority signed.
         QVERIFY(
             !HttpGetText(QStringLiteral("https://localhost:%1/items/TESTOWNER!102").arg(wrong)));
@@ -499,43 +516,15 @@ private slots:
     }
 
     void aStoreServedByNginx() {
-        const QString nginx = QStandardPaths::findExecutable(
-            QStringLiteral("nginx"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
-        QVERIFY2(!nginx.isEmpty(), "nginx is installed by the Makefile");
         QTemporaryDir prefix;
         const int port = UnusedPort();
-        const QByteArray conf =
-            "daemon off;\nuser root;\nworker_processes 1;\npid " +
-            prefix.filePath(QStringLiteral("nginx.pid")).toUtf8() + ";\nerror_log " +
-            prefix.filePath(QStringLiteral("error.log")).toUtf8() +
-            ";\nevents { worker_connections 64; }\nhttp {\n access_log off;\n default_type "
-            "application/octet-stream;\n"
-            " client_body_temp_path " +
-            prefix.path().toUtf8() + "/body;\n proxy_temp_path " + prefix.path().toUtf8() +
-            "/proxy;\n fastcgi_temp_path " + prefix.path().toUtf8() +
-            "/fcgi;\n"
-            " server {\n  listen 127.0.0.1:" +
-            QByteArray::number(port) + ";\n  root " + m_cloud.storePath().toUtf8() +
-            ";\n  location /items/ { }\n  location / { return 404; }\n }\n}\n";
-        QVERIFY(WriteFile(prefix.filePath(QStringLiteral("nginx.conf")), conf));
         QProcess server;
-        server.setProcessChannelMode(QProcess::ForwardedChannels);
-        server.start(nginx, {QStringLiteral("-p"), prefix.path(), QStringLiteral("-c"),
-                             prefix.filePath(QStringLiteral("nginx.conf"))});
-        QVERIFY(server.waitForStarted());
-        const QString base = QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(port);
-        QTRY_VERIFY_WITH_TIMEOUT(HttpGetText(base + QStringLiteral("102")).has_value(), 10000);
-        const QString listing = *HttpGetText(base + QStringLiteral("102"));
-        QCOMPARE(ListItems(listing).size(), 2);
-        const QString target = m_tmp.filePath(QStringLiteral("nginx.jpg"));
-        QVERIFY(DownloadToFile(ItemUrlInListing(base + QStringLiteral("102"), listing,
-                                                QStringLiteral("甘草.jpg")),
-                               target)
-                    .ok());
-        QCOMPARE(ReadAll(target), Binary());
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"),
-                              m_tmp.filePath(QStringLiteral("b"))),
-                 QStringLiteral("<body>首页</body>"));
+        QVERIFY(StartNginx(server, prefix.path(),
+                           " server {\n  listen 127.0.0.1:" + QByteArray::number(port) +
+                               ";\n  root " + m_cloud.storePath().toUtf8() +
+                               ";\n  location /items/ { }\n  location / { return 404; }\n }\n"));
+        ReadTheStoreThrough(QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(port),
+                            m_tmp.filePath(QStringLiteral("nginx")));
         server.terminate();
         QVERIFY(server.waitForFinished(10000));
     }
