@@ -114,6 +114,7 @@ int main(int argc, char* argv[]) {
             box->accept();
     });
     answer.start(5);
+    QList<double> perPass;
     const double passesMs = bench::TimeMs([&] {
         for (int pass = 0; pass < Passes; ++pass) {
             main.下载->trigger();
@@ -123,9 +124,14 @@ int main(int argc, char* argv[]) {
             if (pass == 0)
                 for (const QString& item : hidden)
                     QFile::rename(item + QStringLiteral(".away"), item);
+            perPass << bench::ProcessMemoryMiB("VmRSS");
         }
     });
     const double atEnd = bench::ProcessMemoryMiB("VmRSS");
+    QStringList passes;
+    for (const double mib : std::as_const(perPass))
+        passes << QString::number(mib, 'f', 1);
+    bench::Say(QStringLiteral("resident memory after each pass (MiB): %1").arg(passes.join(u' ')));
 
     int files = 0;
     int differing = 0;

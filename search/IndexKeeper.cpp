@@ -9,6 +9,8 @@
 
 #include <atomic>
 
+#include <malloc.h>
+
 namespace qinglan {
 
 namespace {
@@ -39,7 +41,7 @@ void IndexKeeper::Resync() {
     const QString indexText = ReadGbkTextFile(IndexPath(m_dataPath)).value_or(QString());
     QThread* worker = QThread::create([dataPath = m_dataPath, indexText] {
         QString error;
-        const auto index = ContentIndex::Open(dataPath, true, &error);
+        auto index = ContentIndex::Open(dataPath, true, &error);
         if (!index) {
             qCWarning(lcSearch) << "content index of" << dataPath << "unavailable:" << error;
             return;
@@ -47,6 +49,10 @@ void IndexKeeper::Resync() {
         if (index->Sync(indexText, [] { return !g_stopSyncs.load(); }) < 0)
             qCWarning(lcSearch) << "content index of" << dataPath
                                 << "could not be brought up to date";
+        // A sync's buffers are large and short-lived: give them back to the
+        // system rather than keep them in this thread's heap for the whole run.
+        index.reset();
+        ::malloc_trim(0);
     });
     worker->setParent(this);
     connect(worker, &QThread::finished, this, [this, worker] {
