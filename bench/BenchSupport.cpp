@@ -1,4 +1,4 @@
-#include "BenchSupport.h"
+#include "bench/BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -4,7 +4,7 @@
 // 功用主治 and 药理作用 drawn from vocabularies with realistic shares), and the
 // same folders as the sample library.
 // Usage: qinglan-synth-library OUT [N]
-#include "SynthNames.h"
+#include "bench/SynthNames.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "SynthNames.h"
+#include "bench/SynthNames.h"
 
 namespace bench {
 

@@ -10,9 +10,9 @@
 // Usage: bench_bulk ITEMS_BASE_URL WORKDIR
 //   (inner) bench_bulk --program-memory ITEMS_BASE_URL APPDIR TEMPDIR
 //   (inner) bench_bulk --bare-memory PAGEFILE
-#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "bench/BenchSupport.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "config/Config.h"

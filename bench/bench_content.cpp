@@ -4,7 +4,7 @@
 // search with a filter to its written results, a listing by filters alone, and
 // the check of a 20-herb prescription.
 // Usage: bench_content SOURCE WORKDIR
-#include "BenchSupport.h"
+#include "bench/BenchSupport.h"
 #include "cloud/GbkText.h"
 #include "search/ContentIndex.h"
 #include "search/ContentSearch.h"

@@ -2,7 +2,7 @@
 // qinglan::DownloadToFile, which keeps one connection for all of them, against
 // 1,000 through the same function told to open a connection of its own each time.
 // Usage: bench_download WORKDIR
-#include "BenchSupport.h"
+#include "bench/BenchSupport.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 

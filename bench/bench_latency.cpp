@@ -7,8 +7,8 @@
 //   - Enter to a written page for an exact match whose entry is not cached,
 //     against one round trip and a half plus the same query once cached.
 // Usage: bench_latency STORE WORKDIR
-#include "BenchSupport.h"
 #include "app/Form1.h"
+#include "bench/BenchSupport.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"

@@ -3,7 +3,7 @@
 // listing), and the load of the contents page in the program's view against a
 // bare web view.
 // Usage: bench_query ITEMS_BASE_URL WORKDIR   (the base ends in "!", before a number)
-#include "BenchSupport.h"
+#include "bench/BenchSupport.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"

@@ -4,9 +4,9 @@
 // file on disk is byte for byte the one the server holds.
 //
 // Usage: bench_soak ITEMS_BASE_URL STORE WORKDIR
-#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "bench/BenchSupport.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "config/Config.h"

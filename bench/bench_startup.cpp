@@ -12,9 +12,9 @@
 // Usage: bench_startup ITEMS_BASE_URL WORKDIR
 //   (inner) bench_startup --program ITEMS_BASE_URL APPDIR TEMPDIR MARKER
 //   (inner) bench_startup --bare HOMEFILE MARKER
-#include "BenchSupport.h"
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "bench/BenchSupport.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"

@@ -2,8 +2,8 @@
 // of 6022 synthetic names, and the matching per keystroke while a user types
 // "renshen", "gc", "当归" and "當歸". The goal is under 2 ms per keystroke.
 // Usage: bench_suggest
-#include "BenchSupport.h"
-#include "SynthNames.h"
+#include "bench/BenchSupport.h"
+#include "bench/SynthNames.h"
 #include "search/Suggestions.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The query over the entry index: BuildResultPage on arbitrary index text and
 // query. The input is the index text, a NUL byte, then the query.
 
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "search/ResultPage.h"
 #include "shell/Pages.h"
 

@@ -1,8 +1,8 @@
 // The folder listing reader on arbitrary text: ListItems, FindListedItem and
 // ItemUrlInListing must agree with each other and never read outside the text.
 
-#include "FuzzInput.h"
 #include "cloud/Listing.h"
+#include "fuzz/FuzzInput.h"
 
 #include <QStringList>
 

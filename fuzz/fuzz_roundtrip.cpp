@@ -2,9 +2,9 @@
 // listing reader. The input is one file name per line; an optional first line
 // of letters and digits is the owner id.
 
-#include "FuzzInput.h"
 #include "cloud/Listing.h"
 #include "cloud/ListingLayout.h"
+#include "fuzz/FuzzInput.h"
 #include "tools/cloud/Manifest.h"
 #include "tools/cloud/Publish.h"
 

@@ -2,7 +2,7 @@
 // VersionBefore, IsPlainVersion with ExecutableName, UpdatePrompt and
 // ParseAnnouncement on arbitrary text.
 
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "info/Versions.h"
 
 #include <QDir>

@@ -1,16 +1,16 @@
 // The bulk download into the data folder, against a scripted cloud.
-#include "CloudServer.h"
-#include "MessageBoxAnswerer.h"
-#include "RawHttpServer.h"
-#include "Sandbox.h"
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "app/Form1.h"
 #include "app/Program.h"
 #include "cloud/Http.h"
 #include "entries/DataLayout.h"
 #include "mirror/BulkDownload.h"
 #include "mirror/Form2.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QFileInfo>

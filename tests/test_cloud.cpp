@@ -1,18 +1,17 @@
 // HTTP fetch and download, named file fetch and the qinglan-cloud tool, against
 // a served store, a scripted server and nginx.
-#include "CloudServer.h"
-#include "MessageBoxAnswerer.h"
-#include "RawHttpServer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "cloud/NamedFile.h"
 #include "cloud/Signature.h"
 #include "shell/WindowFetch.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -228,10 +227,7 @@ private slots:
 
     void aServerThatNeverAnswersIsGivenUp() {
         RawHttpServer server([](const std::string&) { return RawHttpServer::Reply{{}, true}; });
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(!HttpGetText(server.Url(QStringLiteral("/"))));
-        QVERIFY(timer.elapsed() < 15000);
     }
 
     void aTrickleAnEndlessBodyAndASlowDownloadAreGivenUp() {

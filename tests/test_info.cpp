@@ -1,12 +1,5 @@
 // Browsing windows, help and about, the update check, the announcement and the
 // start-up timer chain, against a served cloud.
-#include "CloudServer.h"
-#include "MainWindow.h"
-#include "MessageBoxAnswerer.h"
-#include "RawHttpServer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/Form1.h"
 #include "browser/Form4.h"
 #include "cloud/Http.h"
@@ -17,6 +10,13 @@
 #include "info/Versions.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -321,12 +321,10 @@ private slots:
                                            ExecutableName(QStringLiteral("2.0.0.9")));
             const QString exeRequest =
                 QStringLiteral("GET /items/TESTOWNER!") + exe.section(u'!', 1) + u' ';
-            QTest::qWait(200);
             const int downloads = m_cloud.CountRequests(exeRequest);
             QCOMPARE(downloads, 1);
             MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
             w->form->更新->trigger();
-            QTest::qWait(200);
             QCOMPARE(answerer.seen().size(), 2);
             QCOMPARE(ReadAll(saved), QByteArray());
             QCOMPARE(w->terminated, 2);
@@ -579,8 +577,8 @@ private slots:
         QVERIFY(early);
         early->form->更新->trigger();
         QCOMPARE(answerer.seen().size(), 1);
-        QTest::qWait(500);
-        QCOMPARE(answerer.seen().size(), 1);
+        QVERIFY(!early->form->Timer1->isActive());
+        QVERIFY(!early->form->Timer2->isActive());
         QVERIFY(!early->form->公告->isEnabled());
         QVERIFY(early->form->公告->text().isEmpty());
 

@@ -1,13 +1,12 @@
 // The prescription check: the rules as data, names understood whole, doses,
 // pregnancy and toxicity from the entries, and the page it gives.
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "entries/CompatibilityRules.h"
 #include "entries/EntrySections.h"
 #include "search/Prescription.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTest>
 
 using namespace qinglan;
@@ -259,12 +258,10 @@ private slots:
         }
     }
 
-    void hostileInputGivesAnEscapedPageInBoundedTime() {
+    void hostileInputGivesABoundedEscapedPage() {
         QString huge = QStringLiteral("<script>alert(1)</script>\n\n\n\"'&<b>x</b>\n");
         for (int i = 0; i < 10000; ++i)
             huge += QStringLiteral("药%1 ").arg(i);
-        QElapsedTimer timer;
-        timer.start();
         const CheckReport report = m_library.Check(huge);
         const QString html = CheckReportHtml(report);
         QCOMPARE(report.items.size(), MaxItems);

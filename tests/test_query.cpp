@@ -1,12 +1,5 @@
 // The query in the main window against a served cloud: caching, pictures,
 // offline pages, entry links, contents and find.
-#include "CloudServer.h"
-#include "MainWindow.h"
-#include "MessageBoxAnswerer.h"
-#include "RawHttpServer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/Form1.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
@@ -16,6 +9,13 @@
 #include "search/QueryRunner.h"
 #include "search/SuggestionBox.h"
 #include "shell/HtmlView.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QAction>
 #include <QFile>
@@ -97,11 +97,9 @@ private slots:
         QCOMPARE(ReadAll(w->Data(QStringLiteral("人参.html"))),
                  ToGbk(QStringLiteral("<h2>人参</h2><p>大补元气</p>")));
         const QString number = m_index.section(QStringLiteral("\r\n"), 1, 1).section(u' ', 0, 0);
-        QTest::qWait(200);
         const int requests = m_cloud.CountRequests(QStringLiteral("!") + number + u' ');
         QCOMPARE(requests, 1);
         w->Query(QStringLiteral("人参"));
-        QTest::qWait(200);
         QCOMPARE(m_cloud.CountRequests(QStringLiteral("!") + number + u' '), 1);
         QCOMPARE(w->Page(), expected);
         // The view shows the page file with its tile beside it.
@@ -207,19 +205,28 @@ private slots:
     void aClickedEntryLinkRunsOneQuery() {
         auto w = Open(m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
+        HtmlView* view = w->form->WebBrowser1;
+        // The address of every load of the view that ended, as it ended.
+        QStringList loaded;
+        QObject guard;
+        connect(view, &HtmlView::DownloadComplete, &guard,
+                [&] { loaded << view->url().toString(); });
+        const auto shownPageHasLoaded = [&](qsizetype since) {
+            return loaded.size() > since && loaded.last() == view->url().toString();
+        };
         QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);
         w->Query(QStringLiteral("人参"));
         QCOMPARE(pages.size(), 1);
-        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("大补元气"));
-        QTest::qWait(300);
+        WaitForDocumentContaining(*view, QStringLiteral("大补元气"));
+        QTRY_VERIFY_WITH_TIMEOUT(shownPageHasLoaded(0), 15000);
         QCOMPARE(pages.size(), 1); // the fresh page's load runs nothing
-        EvaluateInView(*w->form->WebBrowser1,
-                       QStringLiteral("document.getElementById('人参叶').click()"));
+        const qsizetype loadsBefore = loaded.size();
+        EvaluateInView(*view, QStringLiteral("document.getElementById('人参叶').click()"));
         QTRY_COMPARE_WITH_TIMEOUT(pages.size(), 2, 15000);
         QCOMPARE(pages.at(1).at(0).toString(), QStringLiteral("人参叶"));
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参叶"));
-        WaitForDocumentContaining(*w->form->WebBrowser1, QStringLiteral("<p>人参叶</p>"));
-        QTest::qWait(500);
+        WaitForDocumentContaining(*view, QStringLiteral("<p>人参叶</p>"));
+        QTRY_VERIFY_WITH_TIMEOUT(shownPageHasLoaded(loadsBefore), 15000);
         QCOMPARE(pages.size(), 2);
     }
 

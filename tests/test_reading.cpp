@@ -1,17 +1,17 @@
 // Reading comfort in the main window: the pages of a run as history, zoom kept
 // across pages, a PDF of the entry, and a right-click menu of only what works.
-#include "CloudServer.h"
-#include "MainWindow.h"
-#include "MessageBoxAnswerer.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/History.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"
 #include "search/QueryRunner.h"
 #include "shell/HtmlView.h"
 #include "shell/ViewActions.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MainWindow.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,5 @@
 // Start-up end to end against a served cloud: the splash, the entry index and
 // the home page.
-#include "CloudServer.h"
-#include "MessageBoxAnswerer.h"
-#include "RawHttpServer.h"
-#include "Sandbox.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "ViewProbe.h"
 #include "app/Form1.h"
 #include "app/Program.h"
 #include "cloud/GbkText.h"
@@ -16,6 +9,13 @@
 #include "entries/EntryIndex.h"
 #include "mirror/Form2.h"
 #include "shell/HtmlView.h"
+#include "tests/support/CloudServer.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/Sandbox.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tests/support/ViewProbe.h"
 
 #include <QApplication>
 #include <QFile>
@@ -119,7 +119,6 @@ private slots:
         QFile(start.IndexFile()).open(QIODevice::WriteOnly); // empty, still present
         const int before = m_cloud.CountRequests(QStringLiteral("!11 "));
         QVERIFY(start.Run());
-        QTest::qWait(200); // the server logs after it has answered
         QCOMPARE(m_cloud.CountRequests(QStringLiteral("!11 ")), before);
         QCOMPARE(ReadAll(start.IndexFile()), QByteArray());
     }

@@ -1,4 +1,4 @@
-#include "CloudServer.h"
+#include "tests/support/CloudServer.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "MainWindow.h"
+#include "tests/support/MainWindow.h"
 
 #include <QLineEdit>
 #include <QPushButton>

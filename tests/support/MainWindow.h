@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Sandbox.h"
 #include "app/Form1.h"
+#include "tests/support/Sandbox.h"
 
 #include <memory>
 

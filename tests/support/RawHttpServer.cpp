@@ -1,4 +1,4 @@
-#include "RawHttpServer.h"
+#include "tests/support/RawHttpServer.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

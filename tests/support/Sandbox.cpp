@@ -1,12 +1,12 @@
-#include "Sandbox.h"
+#include "tests/support/Sandbox.h"
 
-#include "RawHttpServer.h"
-#include "TestFiles.h"
 #include "cloud/GbkText.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "entries/EntryIndex.h"
 #include "shell/HtmlView.h"
+#include "tests/support/RawHttpServer.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QWebEngineProfile>

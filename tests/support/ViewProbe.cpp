@@ -1,4 +1,4 @@
-#include "ViewProbe.h"
+#include "tests/support/ViewProbe.h"
 
 #include "shell/HtmlView.h"
 

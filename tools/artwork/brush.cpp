@@ -1,4 +1,4 @@
-#include "brush.h"
+#include "tools/artwork/brush.h"
 
 #include <QFontDatabase>
 #include <QLinearGradient>

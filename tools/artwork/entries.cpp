@@ -1,6 +1,6 @@
-#include "flora.h"
-#include "paper.h"
-#include "pictures.h"
+#include "tools/artwork/flora.h"
+#include "tools/artwork/paper.h"
+#include "tools/artwork/pictures.h"
 
 #include <functional>
 

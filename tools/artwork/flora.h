@@ -1,6 +1,6 @@
 #pragma once
 
-#include "parts.h"
+#include "tools/artwork/parts.h"
 
 namespace art {
 

@@ -1,4 +1,4 @@
-#include "flora.h"
+#include "tools/artwork/flora.h"
 
 #include <cmath>
 

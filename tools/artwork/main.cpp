@@ -1,7 +1,7 @@
 // Draws Qinglan's icons, backgrounds and entry pictures and writes them into
 // the repository given on the command line.
 
-#include "pictures.h"
+#include "tools/artwork/pictures.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "paper.h"
+#include "tools/artwork/paper.h"
 
-#include "rng.h"
+#include "tools/artwork/rng.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "parts.h"
+#include "tools/artwork/parts.h"
 
 #include <QLinearGradient>
 #include <QRadialGradient>

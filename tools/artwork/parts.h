@@ -1,7 +1,7 @@
 #pragma once
 
-#include "brush.h"
-#include "rng.h"
+#include "tools/artwork/brush.h"
+#include "tools/artwork/rng.h"
 
 namespace art {
 

@@ -1,7 +1,7 @@
-#include "pictures.h"
+#include "tools/artwork/pictures.h"
 
-#include "flora.h"
-#include "paper.h"
+#include "tools/artwork/flora.h"
+#include "tools/artwork/paper.h"
 
 #include <QLinearGradient>
 

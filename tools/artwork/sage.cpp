@@ -1,5 +1,5 @@
-#include "parts.h"
-#include "pictures.h"
+#include "tools/artwork/parts.h"
+#include "tools/artwork/pictures.h"
 
 #include <QLinearGradient>
 #include <array>

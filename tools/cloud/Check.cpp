@@ -1,9 +1,9 @@
-#include "Check.h"
+#include "tools/cloud/Check.h"
 
-#include "Manifest.h"
 #include "entries/CompatibilityRules.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
+#include "tools/cloud/Manifest.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "Manifest.h"
+#include "tools/cloud/Manifest.h"
 
 #include <QFile>
 #include <QRegularExpression>

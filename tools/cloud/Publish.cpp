@@ -1,8 +1,8 @@
-#include "Publish.h"
+#include "tools/cloud/Publish.h"
 
-#include "Manifest.h"
 #include "cloud/ListingLayout.h"
 #include "cloud/Signature.h"
+#include "tools/cloud/Manifest.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "Serve.h"
+#include "tools/cloud/Serve.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +91,9 @@ QString Serve(const ServeOptions& options) {
         log = std::fopen(QFile::encodeName(options.logFile).constData(), "a");
         if (!log)
             return QStringLiteral("%1: cannot open the log file").arg(options.logFile);
-        server.set_logger([log](const httplib::Request& req, const httplib::Response& res) {
+        // Logged once the answer is decided and before it is sent: a client that
+        // has its answer finds its request in the log.
+        server.set_post_routing_handler([log](const httplib::Request& req, httplib::Response& res) {
             static std::mutex mutex;
             std::lock_guard lock(mutex);
             std::fprintf(log, "%s %s %d\n", req.method.c_str(), req.path.c_str(), res.status);

@@ -1,4 +1,4 @@
-#include "ServerProcess.h"
+#include "tools/cloud/ServerProcess.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>

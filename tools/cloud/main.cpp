@@ -1,7 +1,7 @@
 // qinglan-cloud: publishes a library folder as a static cloud store, and serves it.
-#include "Check.h"
-#include "Publish.h"
-#include "Serve.h"
+#include "tools/cloud/Check.h"
+#include "tools/cloud/Publish.h"
+#include "tools/cloud/Serve.h"
 
 #include <QCoreApplication>
 #include <QFile>
