@@ -315,8 +315,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::RecordStep(const HistoryStep& step) {
-    if (!m_replaying)
-        m_history.Push(step);
+    // A step run again from the history is its current step already, and Push
+    // passes over it; a query started meanwhile is recorded as any other.
+    m_history.Push(step);
     m_reading->SetHistoryState(m_history.CanGoBack(), m_history.CanGoForward());
     const auto current = m_history.Current();
     m_reading->SetDocumentName(!current                                     ? QString()
@@ -327,7 +328,6 @@ void Form1::RecordStep(const HistoryStep& step) {
 
 void Form1::ShowStep(const HistoryStep& step) {
     // Run again, the step rebuilds its page as a new one would be.
-    m_replaying = true;
     switch (step.kind) {
     case HistoryStep::Kind::Query:
         Text1->setText(step.text);
@@ -340,7 +340,6 @@ void Form1::ShowStep(const HistoryStep& step) {
         m_check->Show();
         break;
     }
-    m_replaying = false;
     m_reading->SetHistoryState(m_history.CanGoBack(), m_history.CanGoForward());
 }
 

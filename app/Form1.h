@@ -143,7 +143,6 @@ private:
     IndexKeeper* m_keeper = nullptr;
     ViewActions* m_reading = nullptr;
     History m_history;
-    bool m_replaying = false;
 };
 
 } // namespace qinglan

@@ -3,8 +3,12 @@
 #include "cloud/Log.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QMutex>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -18,6 +22,7 @@
 #include <mutex>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 namespace qinglan {
@@ -197,7 +202,36 @@ std::optional<QString> HttpGetText(const QString& url) {
 
 QString TryHttpGetText(const QString& url) { return HttpGetText(url).value_or(QString()); }
 
-QString PartFilePrefix(const QString& path) { return path + QStringLiteral(".part-"); }
+namespace {
+
+// A part file: the target, ".part-", the writing process's number and a count.
+QString PartFileName(const QString& path, unsigned count) {
+    return path + QStringLiteral(".part-%1-%2").arg(::getpid()).arg(count);
+}
+
+} // namespace
+
+int RemoveStalePartFiles(const QString& folder) {
+    static const QRegularExpression part(QStringLiteral("\\.part-(\\d+)-\\d+$"));
+    const HttpLimits limits = Limits();
+    const QDateTime quiet = QDateTime::currentDateTime().addMSecs(
+        -(limits.connect.count() + std::chrono::milliseconds(limits.stall).count()));
+    int removed = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const auto match = part.match(path);
+        if (!match.hasMatch())
+            continue;
+        const pid_t writer = match.captured(1).toInt();
+        const bool ended = writer <= 0 || (::kill(writer, 0) != 0 && errno == ESRCH);
+        if ((ended || it.fileInfo().lastModified() < quiet) && QFile::remove(path))
+            ++removed;
+    }
+    if (removed > 0)
+        qCWarning(lcCloud) << "removed" << removed << "part files of ended transfers in" << folder;
+    return removed;
+}
 
 DownloadOutcome DownloadToFile(const QString& url, const QString& path, Connection connection) {
     if (g_abandoned) {
@@ -212,8 +246,7 @@ DownloadOutcome DownloadToFile(const QString& url, const QString& path, Connecti
 
     // Written beside the target and renamed into place only when complete.
     static std::atomic<unsigned> counter{0};
-    const QString temp =
-        PartFilePrefix(path) + QStringLiteral("%1-%2").arg(::getpid()).arg(counter.fetch_add(1));
+    const QString temp = PartFileName(path, counter.fetch_add(1));
     const QByteArray tempName = QFile::encodeName(temp);
     FileSink sink;
     sink.fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

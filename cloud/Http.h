@@ -67,13 +67,17 @@ enum class Connection { Reuse, Fresh };
 
 // Downloads url into path. The file appears at path only when a complete 2xx
 // response has been written; otherwise nothing is left there and a file that
-// was there stays as it was. The part file is written beside the target under
-// PartFilePrefix(path). Failures are logged with the address and the reason.
+// was there stays as it was. The part file is written beside the target, named
+// after it and the writing process. Failures are logged with the address and
+// the reason.
 DownloadOutcome DownloadToFile(const QString& url, const QString& path,
                                Connection connection = Connection::Reuse);
 
-// Names of the part files that downloads to path write before renaming them
-// into place all begin with this.
-QString PartFilePrefix(const QString& path);
+// Removes the part files that downloads into folder left behind and that no
+// transfer can still be writing: the writing process has ended, or nothing was
+// written for longer than a transfer may stall. Part files of transfers that
+// may be running (another instance on the same folder) stay. Returns how many
+// were removed.
+int RemoveStalePartFiles(const QString& folder);
 
 } // namespace qinglan

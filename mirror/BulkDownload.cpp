@@ -5,9 +5,7 @@
 #include "entries/DataLayout.h"
 #include "mirror/Log.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <atomic>
@@ -18,26 +16,10 @@
 
 namespace qinglan {
 
-int RemoveLeftoverParts(const QString& dataPath) {
-    // What DownloadToFile names its part files: the target, ".part-", the
-    // process number and a count.
-    static const QRegularExpression part(QStringLiteral("\\.part-\\d+-\\d+$"));
-    int removed = 0;
-    for (const QString& name :
-         QDir(dataPath).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (part.match(name).hasMatch() && QFile::remove(dataPath + u'/' + name))
-            ++removed;
-    }
-    if (removed > 0)
-        qCWarning(lcMirror) << "removed" << removed << "part files an earlier pass left in"
-                            << dataPath;
-    return removed;
-}
-
 BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dataPath,
                                       const QString& itemsBaseUrl, int connections,
                                       const std::function<void(qint64 done)>& progress) {
-    RemoveLeftoverParts(dataPath);
+    RemoveStalePartFiles(dataPath);
 
     struct Shared {
         std::mutex mutex;

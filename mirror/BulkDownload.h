@@ -34,8 +34,4 @@ BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QStr
                                       const QString& itemsBaseUrl, int connections,
                                       const std::function<void(qint64 done)>& progress);
 
-// Removes the part files that downloads into dataPath left behind. Returns how
-// many were removed.
-int RemoveLeftoverParts(const QString& dataPath);
-
 } // namespace qinglan

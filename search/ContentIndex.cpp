@@ -467,8 +467,12 @@ int ContentIndex::Sync(QStringView indexText, const std::function<bool()>& keepG
     }
     if (rebuild) {
         Exec("ROLLBACK");
-        if (!Exec("DELETE FROM entries; DELETE FROM grams;"))
+        // A table without its text takes no DELETE: 'delete-all' empties it.
+        if (!Exec("BEGIN; DELETE FROM entries; INSERT INTO grams(grams) VALUES('delete-all');"
+                  "COMMIT;")) {
+            Exec("ROLLBACK");
             return -1;
+        }
         const int again = Sync(indexText, keepGoing);
         return again;
     }

@@ -81,31 +81,34 @@ QList<PrescriptionItem> ParsePrescription(QStringView text, int* more) {
     static const QRegularExpression spaces(QStringLiteral("[\\s　]+"));
     QList<PrescriptionItem> items;
     int beyond = 0;
+    bool lastDropped = false;
     for (const QString& chunk : text.toString().split(separators, Qt::SkipEmptyParts)) {
         for (const QString& token : chunk.split(spaces, Qt::SkipEmptyParts)) {
-            // A dose or a remark on its own belongs to the name before it.
+            // A dose or a remark on its own belongs to the name before it, and goes
+            // with it when that name is beyond the limit.
+            const auto dose = DoseOnly().match(token);
+            const bool remark = (token.startsWith(u'（') || token.startsWith(u'(')) &&
+                                (token.endsWith(u'）') || token.endsWith(u')'));
+            if (lastDropped && (dose.hasMatch() || remark))
+                continue;
             if (!items.isEmpty()) {
                 PrescriptionItem& last = items.last();
-                const auto dose = DoseOnly().match(token);
                 if (dose.hasMatch() && last.dose.isEmpty()) {
                     last.dose = token;
                     last.grams = Grams(dose.captured(1), dose.captured(2));
-                    last.written += u' ' + token;
                     continue;
                 }
-                if ((token.startsWith(u'（') || token.startsWith(u'(')) &&
-                    (token.endsWith(u'）') || token.endsWith(u')'))) {
+                if (remark) {
                     last.remark = token.mid(1).chopped(1);
-                    last.written += u' ' + token;
                     continue;
                 }
             }
             if (items.size() >= MaxItems) {
                 ++beyond;
+                lastDropped = true;
                 continue;
             }
             PrescriptionItem item;
-            item.written = token;
             const auto match = Item().match(token);
             if (match.hasMatch()) {
                 item.name = match.captured(u"name").trimmed();

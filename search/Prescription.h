@@ -18,7 +18,6 @@ namespace qinglan {
 // "，" or new lines, each with an optional remark in brackets and an optional
 // dose ("半夏9g", "炙甘草 6克", "附子（先煎）15g").
 struct PrescriptionItem final {
-    QString written; // the item as it stands in the text
     QString name;
     QString remark; // "先煎"
     QString dose;   // "15g" as written, empty when none

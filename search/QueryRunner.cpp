@@ -93,13 +93,13 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
         qCWarning(lcSearch) << "entry" << remoteName << "names no plain file; it is never stored";
         return {};
     }
+    bool downloaded = false;
     if (!QFileInfo::exists(*path) && !m_abandoned) {
         // The picture folder's listing is wanted next: it is asked for now, beside
         // the entry's download, so that the page waits for one round trip, not two.
         if (!m_pictureListingRead && !m_pictureListing.valid())
             m_pictureListing = m_worker.GetText(PictureFolder());
-        if (DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok())
-            emit EntryStored(remoteName);
+        downloaded = DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok();
     }
     const QString text = ReadGbkTextFile(*path).value_or(QString());
     // No empty entry file stays: the next query tries the download again.
@@ -107,6 +107,9 @@ QString QueryRunner::EntryText(const QString& resourceNumber, const QString& rem
         qCWarning(lcSearch) << "entry" << remoteName
                             << "has no text; the offline paragraph is shown";
         QFile::remove(*path);
+    } else if (downloaded) {
+        // Announced only once it stays: the content index reads it at once.
+        emit EntryStored(remoteName);
     }
     return text;
 }

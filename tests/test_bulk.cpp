@@ -12,6 +12,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestMain.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -395,9 +396,18 @@ private slots:
         QCOMPARE(items.size(), 30);
         Sandbox box;
         QVERIFY(QDir().mkpath(box.Data()));
-        // Leftovers of a pass that was cancelled or killed.
-        QVERIFY(WriteFile(box.Data(QStringLiteral("条目3.html.part-4242-0")), "half"));
-        QVERIFY(WriteFile(box.Data(QStringLiteral("条目9.html.part-77-12")), "half"));
+        // Leftovers of a pass that was cancelled or killed a while ago, and the
+        // part file of a transfer that may still run (its process is alive).
+        const QDateTime earlier = QDateTime::currentDateTime().addSecs(-3600);
+        for (const QString& name :
+             {QStringLiteral("条目3.html.part-4242-0"), QStringLiteral("条目9.html.part-77-12")}) {
+            QFile leftover(box.Data(name));
+            QVERIFY(leftover.open(QIODevice::WriteOnly) && leftover.write("half") == 4 &&
+                    leftover.flush());
+            QVERIFY(leftover.setFileTime(earlier, QFileDevice::FileModificationTime));
+        }
+        const QString live = QStringLiteral("条目5.html.part-1-0");
+        QVERIFY(WriteFile(box.Data(live), "being written"));
 
         // The server stops answering part way: what was written is whole.
         int stoppedAt = -1;
@@ -413,7 +423,7 @@ private slots:
         QCOMPARE(first.listed, 30);
         const QStringList afterFirst = QDir(box.Data()).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(afterFirst.filter(QStringLiteral(".part-")),
-                 QStringList()); // the leftovers are gone
+                 QStringList{live}); // the leftovers are gone
         for (const RemoteItem& item : items) {
             const QString file = box.Data(item.RelationshipName.mid(4));
             if (QFileInfo::exists(file))

@@ -338,6 +338,34 @@ private slots:
         QVERIFY(!html.contains(QStringLiteral("<img")));
     }
 
+    void aChangedEntryIsFoundByItsNewWordsOnly() {
+        Sandbox box;
+        QVERIFY(QDir().mkpath(box.Data()));
+        const QList<LibraryEntry> entries = m_library.mid(0, 5);
+        const QString indexText = WriteSampleData(box, entries);
+        auto index = ContentIndex::Open(box.Data(), true);
+        QVERIFY(index && index->Sync(indexText) == 5);
+        SearchRequest old;
+        old.words = {QStringLiteral("旧词甲乙")};
+        SearchRequest fresh;
+        fresh.words = {QStringLiteral("新词丙丁")};
+        const LibraryEntry& changed = entries[2];
+        QVERIFY(WriteFile(box.Data(changed.listed.mid(4)),
+                          ToGbk(QStringLiteral("<h2>%1</h2><p><b>【功用主治】</b>旧词甲乙。</p>")
+                                    .arg(changed.display))));
+        QVERIFY(index->Sync(indexText) >= 0);
+        QCOMPARE(Names(RunSearch(*index, old)), QStringList{changed.display});
+        // Rewritten again (a longer text, so its size differs): the old word is gone.
+        QVERIFY(
+            WriteFile(box.Data(changed.listed.mid(4)),
+                      ToGbk(QStringLiteral("<h2>%1</h2><p><b>【功用主治】</b>新词丙丁，另述。</p>")
+                                .arg(changed.display))));
+        QVERIFY(index->Sync(indexText) >= 0);
+        QCOMPARE(index->SearchableCount(), 5);
+        QCOMPARE(Names(RunSearch(*index, fresh)), QStringList{changed.display});
+        QCOMPARE(Names(RunSearch(*index, old)), QStringList());
+    }
+
     void aDamagedOrForeignIndexIsBuiltAnew_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("not a database") << QByteArray("this is no SQLite file at all", 29);

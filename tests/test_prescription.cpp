@@ -270,6 +270,18 @@ private slots:
         QVERIFY(!html.contains(QStringLiteral("<b>x</b>")));
         QVERIFY(html.contains(QStringLiteral("&lt;script&gt;")));
         QVERIFY(html.contains(QStringLiteral("未核查")));
+
+        // A dose or remark after a name beyond the limit goes with that name.
+        QString full;
+        for (int i = 0; i < MaxItems; ++i)
+            full += QChar(0x4E00 + i) + QStringLiteral("药 ");
+        int more = 0;
+        const QList<PrescriptionItem> items =
+            ParsePrescription(full + QStringLiteral("附子 15g （先煎） 甘草 6g"), &more);
+        QCOMPARE(items.size(), MaxItems);
+        QCOMPARE(more, 2);
+        QCOMPARE(items.last().dose, QString());
+        QCOMPARE(items.last().remark, QString());
     }
 };
 

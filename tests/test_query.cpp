@@ -169,12 +169,17 @@ private slots:
         auto w =
             Open(QStringLiteral("\r\n999999 - 0009黄芪.html") + m_index, m_cloud.ItemsBaseUrl());
         QVERIFY(w);
+        // Only an entry that stays is announced to the content index.
+        QSignalSpy stored(w->form->Query(), &QueryRunner::EntryStored);
         w->Query(QStringLiteral("黄芪"));
         QVERIFY(w->Page().contains(QStringLiteral("<p>网络未连接，无法查询“黄芪”的信息。</p>")));
         QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("黄芪.html"))));
         w->Query(QStringLiteral("空"));
         QVERIFY(w->Page().contains(QStringLiteral("无法查询“空”")));
         QVERIFY(!QFileInfo::exists(w->Data(QStringLiteral("空.html"))));
+        QCOMPARE(stored.size(), 0);
+        w->Query(QStringLiteral("甘草"));
+        QCOMPARE(stored.size(), 1);
 
         auto offline = Open(m_index, OfflineItemsUrl());
         QVERIFY(offline);

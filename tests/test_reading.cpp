@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace qinglan;
 
@@ -139,6 +140,33 @@ private slots:
                                                            : w->form->WebBrowser1;
         QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(w->form->Text1->text(), QStringLiteral("甘草"));
+    }
+
+    void aQueryStartedWhileAStepIsRunAgainIsRecorded() {
+        // An index long enough that a query yields to the event loop while it reads.
+        QString big = QStringLiteral("\r\n");
+        for (int i = 0; i < 200000; ++i)
+            big += QStringLiteral("%1 - %2条目%3.html\r\n")
+                       .arg(i)
+                       .arg(i % 10000, 4, 10, QLatin1Char('0'))
+                       .arg(i);
+        MainWindow w(TestConfig(OfflineItemsUrl()));
+        QVERIFY(w.WriteIndex(big) && w.Open());
+        w.Query(QStringLiteral("条目1"));
+        w.Query(QStringLiteral("条目2"));
+        bool asked = false;
+        QTimer::singleShot(0, this, [&] {
+            asked = true;
+            QVERIFY(w.form->Query()->IsRunning());
+            w.form->Text1->setText(QStringLiteral("条目7"));
+            w.form->RunQuery(); // a clicked link while 条目1 is run again
+        });
+        w.form->GoBack();
+        QVERIFY(asked);
+        const History& history = w.form->PageHistory();
+        QCOMPARE(history.Size(), 2);
+        QCOMPARE(history.Current()->text, QStringLiteral("条目7"));
+        QVERIFY(!history.CanGoForward());
     }
 
     void zoomStaysInBoundsAndAcrossPages() {
