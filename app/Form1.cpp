@@ -29,10 +29,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
-#include <QWheelEvent>
 
 namespace qinglan {
 
@@ -50,6 +48,7 @@ QFont QueryFont() {
 QTimer* OneShotTimer(int intervalMs, QObject* parent) {
     auto* timer = new QTimer(parent);
     timer->setInterval(intervalMs);
+    timer->setSingleShot(true);
     return timer;
 }
 
@@ -104,7 +103,6 @@ Form1::Form1(Config config, Environment environment, QWebEngineProfile* profile,
     connect(m_reading, &ViewActions::FindRequested, m_findBar, &FindBar::Open);
     connect(m_reading, &ViewActions::PdfFailed, this,
             [this](const QString& message) { ShowMessage(this, message); });
-    AddReadingShortcuts();
 
     connect(Timer1, &QTimer::timeout, this, &Form1::OnTimer1);
     connect(Timer2, &QTimer::timeout, this, &Form1::OnTimer2);
@@ -262,56 +260,6 @@ void Form1::CheckForUpdate() {
         m_timer1Tag.clear();
     else if (end == UpdateCheckEnd::Saved)
         emit TerminateRequested();
-}
-
-void Form1::AddReadingShortcuts() {
-    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
-        auto* action = new QAction(this);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        connect(action, &QAction::triggered, this, slot);
-    };
-    shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &Form1::GoBack);
-    shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &Form1::GoForward);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { m_reading->ZoomIn(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), [this] { m_reading->ZoomIn(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), [this] { m_reading->ZoomOut(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { m_reading->ZoomReset(); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { m_reading->Print(); });
-    // The mouse over the view: its back and forward buttons, Ctrl+wheel. The
-    // engine's own widget inside the view gets them, so they are watched here.
-    qApp->installEventFilter(this);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
-        type != QEvent::Wheel)
-        return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || (widget != WebBrowser1 && !WebBrowser1->isAncestorOf(widget)))
-        return false;
-    if (type == QEvent::Wheel) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        if (!(wheel->modifiers() & Qt::ControlModifier))
-            return false;
-        if (wheel->angleDelta().y() > 0)
-            m_reading->ZoomIn();
-        else if (wheel->angleDelta().y() < 0)
-            m_reading->ZoomOut();
-        return true;
-    }
-    const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() != Qt::BackButton && mouse->button() != Qt::ForwardButton)
-        return false;
-    if (type == QEvent::MouseButtonPress) {
-        if (mouse->button() == Qt::BackButton)
-            GoBack();
-        else
-            GoForward();
-    }
-    return true; // the engine's own history is not used
 }
 
 void Form1::RecordStep(const HistoryStep& step) {

@@ -72,7 +72,6 @@ public:
     // "1" while the update check runs by itself (Timer1's tag in the design).
     QString Timer1Tag() const { return m_timer1Tag; }
     // The address the announcement entry opens.
-    QString NoticeUrl() const { return m_noticeUrl; }
 
     QueryRunner* Query() const { return m_query; }
     FindBar* Finder() const { return m_findBar; }
@@ -111,8 +110,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // The mouse's back and forward buttons and Ctrl+wheel over the view.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool Load();
@@ -122,7 +119,6 @@ private:
     void RunContents();
     void ShowStep(const HistoryStep& step);
     void RecordStep(const HistoryStep& step);
-    void AddReadingShortcuts();
 
     const Config m_config;
     const Environment m_env;

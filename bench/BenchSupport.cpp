@@ -1,16 +1,17 @@
 #include "bench/BenchSupport.h"
 
+#include "cloud/Http.h"
+#include "entries/DataLayout.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
+#include <QProcess>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/prctl.h>
 
 namespace bench {
 
@@ -108,17 +109,33 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-QString WriteCurlConfig(const QList<std::pair<QString, QString>>& numberAndFile,
-                        const QString& base, const QString& dir) {
+QList<qinglan::RemoteItem> DataListing(const QString& base) {
+    const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
+    if (!listing)
+        Fail(QStringLiteral("cannot read the data folder listing"));
+    return qinglan::ListItems(*listing);
+}
+
+double TimeCurl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir,
+                const QStringList& extra) {
     QDir().mkpath(dir);
     QByteArray config;
-    for (const auto& [number, file] : numberAndFile)
-        config += "url = \"" + (base + number).toUtf8() + "\"\noutput = \"" +
-                  (dir + u'/' + file).toUtf8() + "\"\n";
+    for (const qinglan::RemoteItem& item : items) {
+        if (const auto file = qinglan::EntryFileName(item.RelationshipName))
+            config += "url = \"" + (base + item.ResourceID).toUtf8() + "\"\noutput = \"" +
+                      (dir + u'/' + *file).toUtf8() + "\"\n";
+    }
     QFile out(dir + QStringLiteral(".curlrc"));
     if (!out.open(QIODevice::WriteOnly) || out.write(config) != config.size())
         Fail(QStringLiteral("cannot write the curl config"));
-    return out.fileName();
+    out.close();
+    QProcess curl;
+    return TimeMs([&] {
+        curl.start(QStringLiteral("curl"),
+                   QStringList{QStringLiteral("-s"), QStringLiteral("-K"), out.fileName()} + extra);
+        if (!curl.waitForFinished(900000) || curl.exitCode() != 0)
+            Fail(QStringLiteral("curl failed"));
+    });
 }
 
 QString ServedStore::Start(const QString& source, const QString& store) {

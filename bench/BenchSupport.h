@@ -3,12 +3,13 @@
 // What the benchmarks share: timing, medians, the rows of the final table and a
 // served cloud store.
 
+#include "cloud/Listing.h"
 #include "tools/cloud/ServerProcess.h"
 
 #include <QElapsedTimer>
 #include <QList>
-#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -56,10 +57,15 @@ double ProcessMemoryMiB(const char* key);
 // Processes events until done() holds; false when timeoutMs passed first.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs);
 
-// A curl config file (".curlrc" beside dir) that downloads every listed entry
-// with a file name of its own from base into dir, as a bulk pass does; its path.
-QString WriteCurlConfig(const QList<std::pair<QString, QString>>& numberAndFile,
-                        const QString& base, const QString& dir);
+// The entries the served data folder (1001) lists; the benchmark fails when
+// the listing cannot be read.
+QList<qinglan::RemoteItem> DataListing(const QString& base);
+
+// Milliseconds curl takes, in one process, to download every listed entry with
+// a file name of its own from base into dir, as a bulk pass does; extra are
+// further curl arguments. The benchmark fails when curl does.
+double TimeCurl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir,
+                const QStringList& extra = {});
 
 // The owner id of the synthetic library (qinglan-synth-library).
 inline const QString SynthOwner = QStringLiteral("7F3A9C20D41E6B85");

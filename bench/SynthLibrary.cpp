@@ -4,7 +4,9 @@
 // 功用主治 and 药理作用 drawn from vocabularies with realistic shares), and the
 // same folders as the sample library.
 // Usage: qinglan-synth-library OUT [N]
+#include "bench/BenchSupport.h"
 #include "bench/SynthNames.h"
+#include "entries/EntrySections.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,19 +15,13 @@
 #include <QSet>
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
 const QString TextChars =
     QStringLiteral("多年生草本植物根茎叶花果实种子采收加工炮制切片表面棕色质坚断面纤维性气微味淡"
                    "夏秋二季采挖除去须根洗净晒干润透切厚片干燥药材呈圆柱形有纵皱纹");
-
-const QStringList Sections = {
-    QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),
-    QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
-    QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
-    QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
-    QStringLiteral("名家论述")};
 
 // Vocabularies with rough shares, so that facets and words hit realistic parts
 // of the library (for example about a third of the entries enter the 肺 meridian).
@@ -139,7 +135,8 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
     const QStringList effectWords = effectList.split(u',');
     for (int i = 0; i < effectWords.size(); ++i)
         pharmacology += QString(QChar(0x2460 + i)) + effectWords[i] + QStringLiteral("作用。");
-    const QString fixed[] = {
+    // The library's sections in its order (KnownSectionNames).
+    QString sections[] = {
         QStringLiteral("%1子、%2草。").arg(name.left(1), name.right(1)),
         NatureTaste(rng),
         QString(), // 形态, filled below
@@ -156,15 +153,13 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
             QStringLiteral("等。"),
         QString(), // 名家论述, filled below
     };
-    QString sections[13];
-    for (int i = 0; i < 13; ++i)
-        sections[i] = fixed[i];
+    static_assert(std::size(sections) == 13);
     QString text;
     const auto assemble = [&] {
         text = QStringLiteral("<h2>") + name + QStringLiteral("</h2>\r\n");
         for (int i = 0; i < 13; ++i)
-            text += QStringLiteral("<p><b>【") + Sections.at(i) + QStringLiteral("】</b>") +
-                    sections[i] + QStringLiteral("</p>\r\n");
+            text += QStringLiteral("<p><b>【") + qinglan::KnownSectionNames().at(i) +
+                    QStringLiteral("】</b>") + sections[i] + QStringLiteral("</p>\r\n");
     };
     const int growing[] = {2, 10, 12};
     assemble();
@@ -201,7 +196,8 @@ int main(int argc, char* argv[]) {
 
     for (const char* folder : {"data", "pictures", "home", "help", "about", "notice", "update"})
         QDir().mkpath(out + u'/' + QLatin1String(folder));
-    const QByteArray manifest = "owner 7F3A9C20D41E6B85\nfolder data 1001\nfolder pictures 1002\n"
+    const QByteArray manifest = "owner " + bench::SynthOwner.toLatin1() +
+                                "\nfolder data 1001\nfolder pictures 1002\n"
                                 "folder home 1003\nfolder help 1004\nfolder about 1005\n"
                                 "folder notice 1006\nfolder update 1007\n";
     bool ok = Write(out + QStringLiteral("/cloud.manifest"), manifest);

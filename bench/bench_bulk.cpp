@@ -7,7 +7,7 @@
 // the program's process after a contents listing, against a bare web view
 // showing the same page. Each memory figure comes from a fresh process.
 //
-// Usage: bench_bulk ITEMS_BASE_URL WORKDIR
+// Usage: bench_bulk STORE WORKDIR   (the store is served by the benchmark itself)
 //   (inner) bench_bulk --program-memory ITEMS_BASE_URL APPDIR TEMPDIR
 //   (inner) bench_bulk --bare-memory PAGEFILE
 #include "app/Form1.h"
@@ -45,10 +45,7 @@ qinglan::Config ConfigFor(const QString& base) {
 
 // A folder for the program with the index of the served data folder in it.
 QList<qinglan::RemoteItem> PrepareApp(const QString& base, const QString& appDir) {
-    const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
-    if (!listing)
-        bench::Fail(QStringLiteral("cannot read the data folder listing"));
-    const QList<qinglan::RemoteItem> items = qinglan::ListItems(*listing);
+    const QList<qinglan::RemoteItem> items = bench::DataListing(base);
     const QString data = qinglan::Environment{appDir, {}}.DataPath();
     QDir().mkpath(data);
     if (!qinglan::WriteEntryIndex(data, qinglan::EntryIndexText(items)).isEmpty())
@@ -75,21 +72,6 @@ double TimePass(qinglan::Program& program) {
                         TimeoutMs))
         bench::Fail(QStringLiteral("the bulk download did not end"));
     return shownAt;
-}
-
-double TimeCurl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir) {
-    QList<std::pair<QString, QString>> files;
-    for (const qinglan::RemoteItem& item : items) {
-        if (const auto name = qinglan::EntryFileName(item.RelationshipName))
-            files.append({item.ResourceID, *name});
-    }
-    const QString config = bench::WriteCurlConfig(files, base, dir);
-    QProcess curl;
-    return bench::TimeMs([&] {
-        curl.start(QStringLiteral("curl"), {QStringLiteral("-s"), QStringLiteral("-K"), config});
-        if (!curl.waitForFinished(TimeoutMs) || curl.exitCode() != 0)
-            bench::Fail(QStringLiteral("curl failed"));
-    });
 }
 
 int CompareFolders(const QString& ours, const QString& theirs) {
@@ -173,7 +155,7 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(tempDir);
     const QList<qinglan::RemoteItem> items = PrepareApp(base, appDir);
 
-    const double curlMs = TimeCurl(items, base, work + QStringLiteral("/curl"));
+    const double curlMs = bench::TimeCurl(items, base, work + QStringLiteral("/curl"));
     double firstMs = 0;
     double secondMs = 0;
     {

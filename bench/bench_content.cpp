@@ -132,9 +132,7 @@ int main(int argc, char* argv[]) {
                    .arg(filterHits));
 
     // A prescription of 20 of the library's names, with doses, checked and shown.
-    qinglan::NameTable table;
-    for (const qinglan::ContentIndex::Entry& entry : index->Entries())
-        table.Add({entry.display, entry.file, entry.present, entry.facets, entry.aliases});
+    const qinglan::NameTable table = qinglan::NameTable::Of(*index);
     QString prescription;
     for (int i = 0; i < 20; ++i)
         prescription += index->Entries()[(i * 293) % index->Entries().size()].display +

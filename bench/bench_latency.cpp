@@ -32,13 +32,6 @@ namespace {
 constexpr int TimeoutMs = 900000;
 constexpr int Queries = 12;
 
-QList<qinglan::RemoteItem> Listing(const QString& base) {
-    const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
-    if (!listing)
-        bench::Fail(QStringLiteral("cannot read the data folder listing"));
-    return qinglan::ListItems(*listing);
-}
-
 double Pass(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir,
             int connections) {
     QDir(dir).removeRecursively();
@@ -51,25 +44,15 @@ double Pass(const QList<qinglan::RemoteItem>& items, const QString& base, const 
     return ms;
 }
 
+// curl over the same entries into an emptied dir, on one connection or six.
 double Curl(const QList<qinglan::RemoteItem>& items, const QString& base, const QString& dir,
             bool parallel) {
     QDir(dir).removeRecursively();
-    QList<std::pair<QString, QString>> files;
-    for (const qinglan::RemoteItem& item : items) {
-        if (const auto name = qinglan::EntryFileName(item.RelationshipName))
-            files.append({item.ResourceID, *name});
-    }
-    const QString config = bench::WriteCurlConfig(files, base, dir);
-    QStringList args{QStringLiteral("-s"), QStringLiteral("-K"), config};
-    if (parallel)
-        args << QStringLiteral("--parallel") << QStringLiteral("--parallel-max")
-             << QStringLiteral("6");
-    QProcess curl;
-    return bench::TimeMs([&] {
-        curl.start(QStringLiteral("curl"), args);
-        if (!curl.waitForFinished(TimeoutMs) || curl.exitCode() != 0)
-            bench::Fail(QStringLiteral("curl failed"));
-    });
+    return bench::TimeCurl(items, base, dir,
+                           parallel
+                               ? QStringList{QStringLiteral("--parallel"),
+                                             QStringLiteral("--parallel-max"), QStringLiteral("6")}
+                               : QStringList());
 }
 
 } // namespace
@@ -87,7 +70,7 @@ int main(int argc, char* argv[]) {
     const QString nearBase = near.Serve(args[0]);
     bench::ServedStore far;
     const QString farBase = far.Serve(args[0], {QStringLiteral("--latency"), QStringLiteral("20")});
-    const QList<qinglan::RemoteItem> items = Listing(nearBase);
+    const QList<qinglan::RemoteItem> items = bench::DataListing(nearBase);
     bench::Say(QStringLiteral("bench_latency: %1 entries").arg(items.size()));
 
     // One round trip to the distant cloud: a small listing, on a warm connection.

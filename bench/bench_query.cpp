@@ -2,7 +2,7 @@
 // file written (an exact match of a cached entry, a partial name, the contents
 // listing), and the load of the contents page in the program's view against a
 // bare web view.
-// Usage: bench_query ITEMS_BASE_URL WORKDIR   (the base ends in "!", before a number)
+// Usage: bench_query STORE WORKDIR   (the store is served by the benchmark itself)
 #include "bench/BenchSupport.h"
 #include "cloud/GbkText.h"
 #include "cloud/Http.h"

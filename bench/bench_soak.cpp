@@ -3,7 +3,7 @@
 // memory after the first 100 queries and at the end, and checks that every entry
 // file on disk is byte for byte the one the server holds.
 //
-// Usage: bench_soak ITEMS_BASE_URL STORE WORKDIR
+// Usage: bench_soak STORE WORKDIR   (the store is served by the benchmark itself)
 #include "app/Form1.h"
 #include "app/Program.h"
 #include "bench/BenchSupport.h"
@@ -57,10 +57,7 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(env.tempDir);
     QDir().mkpath(env.DataPath());
 
-    const auto listing = qinglan::HttpGetText(base + QStringLiteral("1001"));
-    if (!listing)
-        bench::Fail(QStringLiteral("cannot read the data folder listing"));
-    const QList<qinglan::RemoteItem> entries = qinglan::ListItems(*listing);
+    const QList<qinglan::RemoteItem> entries = bench::DataListing(base);
     if (!qinglan::WriteEntryIndex(env.DataPath(), qinglan::EntryIndexText(entries)).isEmpty())
         bench::Fail(QStringLiteral("cannot write the index"));
 

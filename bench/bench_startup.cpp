@@ -9,7 +9,7 @@
 // ends when the view's document holds the home page's last words; both kinds
 // poll for them the same way.
 //
-// Usage: bench_startup ITEMS_BASE_URL WORKDIR
+// Usage: bench_startup STORE WORKDIR   (the store is served by the benchmark itself)
 //   (inner) bench_startup --program ITEMS_BASE_URL APPDIR TEMPDIR MARKER
 //   (inner) bench_startup --bare HOMEFILE MARKER
 #include "app/Form1.h"

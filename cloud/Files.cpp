@@ -68,37 +68,39 @@ int MakeFolders(const QString& path) {
     return 0;
 }
 
+int WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : EIO;
+        data += written;
+        size -= size_t(written);
+    }
+    return 0;
+}
+
 QString ReplaceFile(const QString& path, const QByteArray& bytes) {
     static std::atomic<unsigned> counter{0};
     const QString temp = QStringLiteral("%1.new-%2-%3").arg(path).arg(::getpid()).arg(counter++);
     const QByteArray tempName = QFile::encodeName(temp);
-    const auto fail = [&](int error) {
-        ::unlink(tempName.constData());
+    const auto describe = [&](int error) {
         qCWarning(lcCloud) << "cannot write" << path << std::strerror(error);
         return QStringLiteral("“%1”：%2")
             .arg(QDir::toNativeSeparators(path), SystemErrorText(error));
     };
+    const auto fail = [&](int error) {
+        ::unlink(tempName.constData());
+        return describe(error);
+    };
     // O_EXCL: never opens an existing file or follows a link planted at that name.
     const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        const int error = errno;
-        qCWarning(lcCloud) << "cannot write" << path << std::strerror(error);
-        return QStringLiteral("“%1”：%2")
-            .arg(QDir::toNativeSeparators(path), SystemErrorText(error));
-    }
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, at, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : EIO;
-            ::close(fd);
-            return fail(error);
-        }
-        at += written;
-        left -= written;
+    if (fd < 0)
+        return describe(errno);
+    if (const int error = WriteAll(fd, bytes.constData(), size_t(bytes.size())); error != 0) {
+        ::close(fd);
+        return fail(error);
     }
     if (::close(fd) != 0)
         return fail(errno);

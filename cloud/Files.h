@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
+
 namespace qinglan {
 
 // Replaces the file at path with bytes: they are written to a new file beside it,
@@ -15,6 +17,10 @@ namespace qinglan {
 // Creates path and its missing parents. Returns 0, or the system's error number
 // of the step that failed.
 int MakeFolders(const QString& path);
+
+// Writes size bytes to fd, going on after interruptions and short writes.
+// Returns 0, or the system's error number (EIO when nothing could be written).
+int WriteAll(int fd, const char* data, size_t size);
 
 // The system's error number as a short Chinese text ("磁盘空间不足").
 QString SystemErrorText(int error);

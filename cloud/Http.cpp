@@ -1,5 +1,6 @@
 #include "cloud/Http.h"
 
+#include "cloud/Files.h"
 #include "cloud/Log.h"
 
 #include <QByteArray>
@@ -116,20 +117,8 @@ struct FileSink {
 
 size_t WriteToFd(char* data, size_t size, size_t count, void* userData) {
     auto* sink = static_cast<FileSink*>(userData);
-    size_t total = size * count;
-    const char* at = data;
-    while (total > 0) {
-        const ssize_t written = ::write(sink->fd, at, total);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            sink->error = written < 0 ? errno : EIO;
-            return 0; // makes curl stop with a write error
-        }
-        at += written;
-        total -= static_cast<size_t>(written);
-    }
-    return size * count;
+    sink->error = WriteAll(sink->fd, data, size * count);
+    return sink->error == 0 ? size * count : 0; // 0 makes curl stop with a write error
 }
 
 QString DecodeBody(const QByteArray& body, const char* contentType) {
@@ -151,8 +140,6 @@ QString DecodeBody(const QByteArray& body, const char* contentType) {
 }
 
 } // namespace
-
-HttpLimits CurrentHttpLimits() { return Limits(); }
 
 void SetHttpLimits(const HttpLimits& limits) {
     QMutexLocker lock(&g_settingsMutex);

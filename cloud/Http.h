@@ -25,7 +25,6 @@ struct HttpLimits final {
     std::chrono::seconds textTotal{60};
     qint64 maxTextBytes = qint64(64) << 20;
 };
-HttpLimits CurrentHttpLimits();
 void SetHttpLimits(const HttpLimits& limits);
 
 // A file of certificate authorities trusted besides the system's store, for a

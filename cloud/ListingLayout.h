@@ -10,7 +10,7 @@ namespace qinglan {
 // writer (ListingText, which the cloud tool publishes). The reader searches for
 // the start tag of the items and for the closing tags; the two opening tags
 // before an identifier and a name are skipped by count, so exactly
-// ListingSeparation characters must stand between a closing tag and the next
+// Separation characters must stand between a closing tag and the next
 // opening tag.
 namespace listing {
 inline constexpr QStringView ItemsOpen = u"<Items>";

@@ -17,17 +17,17 @@ NamedDownload DownloadNamedFile(const QString& itemsBaseUrl, int folderId, const
     }
     result.listed = true;
     result.download = DownloadToFile(itemsBaseUrl + item->ResourceID, path);
-    if (result.download.ok())
-        result.text = ReadGbkTextFile(path).value_or(QString());
     return result;
 }
 
 QString GetNamedText(const QString& itemsBaseUrl, int folderId, const QString& name,
                      const QString& bufferPath) {
-    const NamedDownload download = DownloadNamedFile(itemsBaseUrl, folderId, name, bufferPath);
-    if (download.ok() && download.text.isEmpty())
+    if (!DownloadNamedFile(itemsBaseUrl, folderId, name, bufferPath).ok())
+        return {};
+    const QString text = ReadGbkTextFile(bufferPath).value_or(QString());
+    if (text.isEmpty())
         qCWarning(lcCloud) << name << "in folder" << folderId << "is empty";
-    return download.text;
+    return text;
 }
 
 } // namespace qinglan

@@ -20,7 +20,6 @@ namespace qinglan {
 struct [[nodiscard]] NamedDownload final {
     bool listed = false;      // the folder's listing named the file
     DownloadOutcome download; // the download's outcome, when listed
-    QString text;             // the file's content as GBK text, when downloaded
 
     bool ok() const { return listed && download.ok(); }
 };

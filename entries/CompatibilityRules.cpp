@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace qinglan {
 
 bool CompatibilityRule::Pairs(const QString& a, const QString& b) const {
@@ -16,27 +18,10 @@ QStringList CompatibilityRule::PartnersOf(const QString& name) const {
     return {};
 }
 
-QStringList CompatibilityRules::Members() const {
-    QStringList members;
-    for (const CompatibilityRule& rule : rules) {
-        for (const QStringList* side : {&rule.one, &rule.other}) {
-            for (const QString& name : *side) {
-                if (!members.contains(name))
-                    members << name;
-            }
-        }
-    }
-    return members;
-}
-
-QList<const CompatibilityRule*> CompatibilityRules::Between(const QString& a,
-                                                            const QString& b) const {
-    QList<const CompatibilityRule*> found;
-    for (const CompatibilityRule& rule : rules) {
-        if (rule.Pairs(a, b))
-            found << &rule;
-    }
-    return found;
+bool CompatibilityRules::NamesMaterial(const QString& material) const {
+    return std::any_of(rules.cbegin(), rules.cend(), [&](const CompatibilityRule& rule) {
+        return rule.one.contains(material) || rule.other.contains(material);
+    });
 }
 
 std::optional<CompatibilityRules> CompatibilityRules::Parse(QStringView text, QString* error) {

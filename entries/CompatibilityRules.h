@@ -31,10 +31,8 @@ struct CompatibilityRules final {
     // A prepared form's name ("法半夏") to its material ("半夏").
     QHash<QString, QString> preparedForms;
 
-    // Every material a rule names, in the order of the file.
-    QStringList Members() const;
-    // The rules that pair a and b.
-    QList<const CompatibilityRule*> Between(const QString& a, const QString& b) const;
+    // Whether a rule names material.
+    bool NamesMaterial(const QString& material) const;
 
     // The rules compiled into the program.
     static const CompatibilityRules& Compiled();

@@ -32,9 +32,6 @@ inline QStringView DisplayNameOf(QStringView listedName) { return listedName.mid
 struct IndexLine final {
     QStringView number;     // the resource number: the text before the first " - "
     QStringView remoteName; // the listed name: from there to a second " - ", if any
-    // The listed name without its four-character prefix, under which the entry is
-    // stored (EntryFileName in DataLayout.h adds the checks of a safe file name).
-    QStringView EntryFileName() const { return remoteName.mid(4); }
     // The entry's name as users know it: the entry file name without its
     // five-character extension.
     QStringView DisplayName() const { return DisplayNameOf(remoteName); }

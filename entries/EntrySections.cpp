@@ -185,8 +185,8 @@ EntryText ReadEntrySections(QStringView html) {
         starts.append(
             {at, close + 5, html.mid(at + plain.size(), close - at - plain.size()).toString()});
     }
-    const QString text = html.toString();
     if (starts.isEmpty()) {
+        const QString text = html.toString(); // the pattern reads a whole string
         static const QRegularExpression start(
             QStringLiteral("<p[^>]*>\\s*<b>\\s*【([^】<>]{1,16})】\\s*</b>"),
             QRegularExpression::CaseInsensitiveOption);

@@ -75,6 +75,13 @@ const QStringList& AllMeridians() {
     return meridians;
 }
 
+const QStringList& AllToxicities() {
+    static const QStringList names = {ToxicityName(Toxicity::None), ToxicityName(Toxicity::Slight),
+                                      ToxicityName(Toxicity::Toxic),
+                                      ToxicityName(Toxicity::Severe)};
+    return names;
+}
+
 QString ToxicityName(Toxicity toxicity) {
     switch (toxicity) {
     case Toxicity::None:

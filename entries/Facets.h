@@ -43,5 +43,6 @@ const QStringList& AllNatures();
 const QStringList& AllTastes();
 const QStringList& AllMeridians();
 QString ToxicityName(Toxicity toxicity); // 无毒, 小毒, 有毒, 大毒
+const QStringList& AllToxicities();      // the names above, from none to severe
 
 } // namespace qinglan

@@ -6,7 +6,6 @@
 #include "cloud/ListingLayout.h"
 #include "fuzz/FuzzInput.h"
 #include "tools/cloud/Manifest.h"
-#include "tools/cloud/Publish.h"
 
 #include <QStringList>
 

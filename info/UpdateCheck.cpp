@@ -93,7 +93,7 @@ UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environme
             ShowSaveFailed(window, savePath, download.download.fileError);
             return UpdateCheckEnd::Failed;
         }
-        if (!download.ok() || download.text.isEmpty()) {
+        if (!download.ok() || QFileInfo(target).size() == 0) {
             // An empty download is no executable; left in place it would count as
             // the saved update next time.
             QFile::remove(target);

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -26,7 +25,7 @@ BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QStr
         std::condition_variable changed;
         qsizetype next = 0;
         QSet<QString> claimed; // entry files present or being downloaded
-        std::atomic<qint64> done{0};
+        qint64 done = 0;
         int running = 0;
         bool stop = false;
         int folderError = 0;
@@ -42,13 +41,13 @@ BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QStr
             while (!shared.stop && shared.next < items.size()) {
                 const RemoteItem& item = items[shared.next++];
                 path = EntryFilePath(dataPath, item.RelationshipName);
-                if (path && !shared.claimed.contains(*path) && !QFileInfo::exists(*path)) {
+                if (path && !shared.claimed.contains(*path)) {
                     shared.claimed.insert(*path);
-                    url = itemsBaseUrl + item.ResourceID;
-                    break;
+                    if (!QFileInfo::exists(*path)) {
+                        url = itemsBaseUrl + item.ResourceID;
+                        break;
+                    }
                 }
-                if (path)
-                    shared.claimed.insert(*path);
                 path.reset();
                 ++shared.done;
             }
@@ -80,16 +79,17 @@ BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QStr
         std::unique_lock lock(shared.mutex);
         while (shared.running > 0) {
             shared.changed.wait_for(lock, std::chrono::milliseconds(15));
+            const qint64 done = shared.done;
             lock.unlock();
             if (progress)
-                progress(shared.done.load());
+                progress(done);
             lock.lock();
         }
     }
     for (std::thread& worker : workers)
         worker.join();
     if (progress)
-        progress(shared.done.load());
+        progress(shared.done);
 
     BulkPassResult result;
     result.folderError = shared.folderError;

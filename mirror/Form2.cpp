@@ -160,7 +160,7 @@ void Form2::RunBulkDownload() {
     const int w = width(); // the track spans the whole window
     Label2->resize(w, Label2->height());
     const BulkPassResult result = DownloadMissingEntries(
-        ListItems(listing), DataPath(), m_config.itemsBaseUrl, m_connections, [&](qint64 count) {
+        ListItems(listing), DataPath(), m_config.itemsBaseUrl, BulkConnections, [&](qint64 count) {
             const double fill = double(w) / ExpectedEntryCount * double(count);
             Label1->resize(int(fill), Label1->height());
             QCoreApplication::processEvents();

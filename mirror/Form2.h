@@ -36,9 +36,6 @@ public:
     void ShowDownloadControls();
     void RunBulkDownload();
 
-    // How many transfers a pass runs at once (BulkConnections unless changed).
-    void SetConnections(int connections) { m_connections = connections; }
-
     // What the box at the end of a pass says: the completion text when every
     // listed entry is there, else how many could not be had and why.
     static QString PassEndText(const BulkPassResult& result, const QString& dataPath);
@@ -71,7 +68,6 @@ private:
     const Environment m_env;
     QPixmap m_picture;
     bool m_startupAborted = false;
-    int m_connections = BulkConnections;
 };
 
 } // namespace qinglan

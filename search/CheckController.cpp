@@ -24,14 +24,8 @@ QString CheckController::ResultsHtml(const QJsonObject& state) {
     // Until the index is ready, every entry would seem missing: nothing is said yet.
     if (!m_keeper->Index())
         return {};
-    if (!m_names) {
-        m_names = std::make_unique<NameTable>();
-        if (const ContentIndex* index = m_keeper->Index()) {
-            for (const ContentIndex::Entry& entry : index->Entries())
-                m_names->Add(
-                    {entry.display, entry.file, entry.present, entry.facets, entry.aliases});
-        }
-    }
+    if (!m_names)
+        m_names = std::make_unique<NameTable>(NameTable::Of(*m_keeper->Index()));
     const NameTable& table = *m_names;
     int more = 0;
     const QList<PrescriptionItem> items =

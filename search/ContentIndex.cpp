@@ -261,7 +261,6 @@ bool ContentIndex::LoadEntries() {
             entry.facets.meridians = select.Text(7).split(u',', Qt::SkipEmptyParts);
         m_entries.append(entry);
     }
-    m_listed = int(m_entries.size());
     return true;
 }
 
@@ -345,10 +344,8 @@ bool ContentIndex::StoreAll(const QList<Work>& work, const std::function<bool()>
     });
     bool ok = true;
     for (qsizetype done = 0; done < work.size(); ++done) {
-        if (keepGoing && !keepGoing()) {
-            ok = true;
+        if (keepGoing && !keepGoing())
             break;
-        }
         Prepared prepared;
         {
             std::unique_lock lock(mutex);
@@ -530,15 +527,14 @@ QList<qint64> ContentIndex::SectionsWith(const QString& word) const {
             terms << QStringLiteral("\"%1\" *").arg(QString::fromUcs4(run.constData(), 1));
             return;
         }
-        QString tokens;
-        for (qsizetype k = 0; k < run.size(); ++k) {
-            if (han && k + 1 == run.size())
-                break;
-            if (han || k == 0)
-                tokens += (k == 0 ? QString() : QStringLiteral(" ")) +
-                          QString::fromUcs4(run.constData() + k, han ? 2 : run.size());
+        if (!han) {
+            terms << QStringLiteral("\"%1\"").arg(QString::fromUcs4(run.constData(), run.size()));
+            return;
         }
-        terms << QStringLiteral("\"%1\"").arg(tokens);
+        QStringList pairs;
+        for (qsizetype k = 0; k + 1 < run.size(); ++k)
+            pairs << QString::fromUcs4(run.constData() + k, 2);
+        terms << QStringLiteral("\"%1\"").arg(pairs.join(u' '));
     });
     QList<qint64> rows;
     if (terms.isEmpty())

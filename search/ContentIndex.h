@@ -53,7 +53,7 @@ public:
 
     // How many entries the entry index lists (distinct entry files), and how many
     // of them are in the index.
-    int ListedCount() const { return m_listed; }
+    int ListedCount() const { return int(m_entries.size()); }
     int SearchableCount() const;
 
     struct Entry {
@@ -110,7 +110,6 @@ private:
     sqlite3* m_db = nullptr;
     QString m_dataPath;
     QList<Entry> m_entries; // in index order
-    int m_listed = 0;
 };
 
 } // namespace qinglan

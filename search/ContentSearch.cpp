@@ -68,12 +68,6 @@ bool PassesFilters(const ContentIndex::Entry& entry, const SearchRequest& reques
     return true;
 }
 
-const QStringList& ToxicityNames() {
-    static const QStringList names = {QStringLiteral("无毒"), QStringLiteral("小毒"),
-                                      QStringLiteral("有毒"), QStringLiteral("大毒")};
-    return names;
-}
-
 } // namespace
 
 const QStringList& SearchableSections() {
@@ -90,9 +84,9 @@ bool SearchRequest::IsEmpty() const {
 
 SearchRequest SearchRequest::FromJson(const QJsonObject& state) {
     SearchRequest request;
+    static const QRegularExpression spaces(QStringLiteral("[\\s　]+"));
     const QString text = state.value(QStringLiteral("q")).toString().left(200);
-    for (const QString& word :
-         text.split(QRegularExpression(QStringLiteral("[\\s　]+")), Qt::SkipEmptyParts)) {
+    for (const QString& word : text.split(spaces, Qt::SkipEmptyParts)) {
         if (!request.words.contains(word) && request.words.size() < 8)
             request.words << word;
     }
@@ -102,7 +96,7 @@ SearchRequest SearchRequest::FromJson(const QJsonObject& state) {
     request.natures = Strings(state.value(QStringLiteral("nature")), AllNatures());
     request.tastes = Strings(state.value(QStringLiteral("taste")), AllTastes());
     request.meridians = Strings(state.value(QStringLiteral("meridian")), AllMeridians());
-    request.toxicities = Strings(state.value(QStringLiteral("toxicity")), ToxicityNames());
+    request.toxicities = Strings(state.value(QStringLiteral("toxicity")), AllToxicities());
     return request;
 }
 
@@ -316,7 +310,7 @@ QString SearchPageHtml() {
            group(QStringLiteral("nature"), QStringLiteral("性"), AllNatures()) +
            group(QStringLiteral("taste"), QStringLiteral("味"), AllTastes()) +
            group(QStringLiteral("meridian"), QStringLiteral("归经"), AllMeridians()) +
-           group(QStringLiteral("toxicity"), QStringLiteral("毒性"), ToxicityNames()) +
+           group(QStringLiteral("toxicity"), QStringLiteral("毒性"), AllToxicities()) +
            QStringLiteral("</form><div id=results><p class=cover>正在准备检索索引…</p></div>");
 }
 

@@ -38,10 +38,13 @@ void IndexKeeper::Resync() {
     }
     m_syncing = true;
     m_syncAgain = false;
-    const QString indexText = ReadGbkTextFile(IndexPath(m_dataPath)).value_or(QString());
-    QThread* worker = QThread::create([dataPath = m_dataPath, indexText] {
+    // The file is checked for damage once a run; later syncs trust it.
+    const bool check = !m_checked;
+    m_checked = true;
+    QThread* worker = QThread::create([dataPath = m_dataPath, check] {
+        const QString indexText = ReadGbkTextFile(IndexPath(dataPath)).value_or(QString());
         QString error;
-        auto index = ContentIndex::Open(dataPath, true, &error);
+        auto index = ContentIndex::Open(dataPath, check, &error);
         if (!index) {
             qCWarning(lcSearch) << "content index of" << dataPath << "unavailable:" << error;
             return;

@@ -43,6 +43,7 @@ private:
     std::unique_ptr<ContentIndex> m_index;
     bool m_syncing = false;
     bool m_syncAgain = false;
+    bool m_checked = false; // a sync has checked the file for damage
 };
 
 } // namespace qinglan

@@ -1,6 +1,8 @@
 #include "search/Prescription.h"
 
 #include "entries/EntrySections.h"
+#include "entries/Facets.h"
+#include "search/ContentIndex.h"
 #include "shell/Pages.h"
 
 #include <QRegularExpression>
@@ -63,6 +65,13 @@ QString KindName(Finding::Kind kind) {
 QString Grams(double value) { return QString::number(value, 'g', 6) + u'g'; }
 
 } // namespace
+
+NameTable NameTable::Of(const ContentIndex& index) {
+    NameTable table;
+    for (const ContentIndex::Entry& entry : index.Entries())
+        table.Add({entry.display, entry.file, entry.present, entry.aliases});
+    return table;
+}
 
 void NameTable::Add(const Entry& entry) {
     const int at = int(entries.size());
@@ -156,7 +165,7 @@ Resolution ResolveName(const QString& name, const NameTable& table,
         }
         return r;
     }
-    if (rules.Members().contains(name)) {
+    if (rules.NamesMaterial(name)) {
         r.by = Resolution::By::RuleMember;
         r.material = name;
         return r;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "entries/CompatibilityRules.h"
-#include "entries/Facets.h"
 
 #include <QHash>
 #include <QList>
@@ -13,6 +12,8 @@
 #include <optional>
 
 namespace qinglan {
+
+class ContentIndex;
 
 // A prescription as people write it: names separated by spaces, commas, "、",
 // "，" or new lines, each with an optional remark in brackets and an optional
@@ -35,7 +36,6 @@ struct NameTable final {
         QString display;
         QString file;
         bool present = false;
-        Facets facets;
         QStringList aliases;
     };
     QList<Entry> entries;
@@ -43,6 +43,8 @@ struct NameTable final {
     QHash<QString, QList<int>> byAlias;
 
     void Add(const Entry& entry);
+    // The entries the content index lists, in its order.
+    static NameTable Of(const ContentIndex& index);
 };
 
 // How a name was understood: an entry's own name, a prepared form of a material

@@ -1,5 +1,6 @@
 #include "shell/Environment.h"
 
+#include "cloud/Files.h"
 #include "config/Config.h"
 
 #include <QCoreApplication>
@@ -48,7 +49,7 @@ bool Environment::InstalledUnderSystemPrefix(const QString& appDir) {
 bool Environment::EnsurePrivateFolder(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        MakeFolders(QFileInfo(path).absolutePath());
         if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
             return false;
     }

@@ -4,9 +4,11 @@
 #include "shell/HtmlView.h"
 
 #include <QAction>
+#include <QChildEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
@@ -14,6 +16,7 @@
 #include <QStandardPaths>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineHistory>
+#include <QWheelEvent>
 
 #include <array>
 #include <memory>
@@ -49,6 +52,59 @@ ViewActions::ViewActions(HtmlView* view, bool routesNewWindows, bool offersFind,
     // The engine keeps a zoom per site; the reader's zoom holds for every page.
     connect(m_view, &QWebEngineView::loadFinished, this, &ViewActions::ApplyZoom);
     connect(m_view, &QWebEngineView::urlChanged, this, &ViewActions::ApplyZoom);
+    AddShortcuts();
+    // The engine's own widget inside the view gets the mouse; it is made later,
+    // so the view's children are watched as they come.
+    m_view->installEventFilter(this);
+    for (QObject* child : m_view->findChildren<QObject*>())
+        child->installEventFilter(this);
+}
+
+void ViewActions::AddShortcuts() {
+    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        auto* action = new QAction(m_view);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_view->addAction(action);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_Left), &ViewActions::Back);
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_Right), &ViewActions::Forward);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), &ViewActions::ZoomIn);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), &ViewActions::ZoomIn);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), &ViewActions::ZoomOut);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_0), &ViewActions::ZoomReset);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_P), &ViewActions::Print);
+}
+
+bool ViewActions::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::ChildAdded) {
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        return false;
+    }
+    if (type == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        if (!(wheel->modifiers() & Qt::ControlModifier))
+            return false;
+        if (wheel->angleDelta().y() > 0)
+            ZoomIn();
+        else if (wheel->angleDelta().y() < 0)
+            ZoomOut();
+        return true;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
+        return QObject::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::BackButton && mouse->button() != Qt::ForwardButton)
+        return false;
+    if (type == QEvent::MouseButtonPress) {
+        if (mouse->button() == Qt::BackButton)
+            Back();
+        else
+            Forward();
+    }
+    return true; // the engine's own handling of these buttons is not used
 }
 
 void ViewActions::SetHistoryState(bool canBack, bool canForward) {

@@ -19,6 +19,10 @@ class HtmlView;
 // Back and forward go through the page's own history unless the owner keeps a
 // history of its own (UseOwnerHistory): then they are asked for with signals.
 // The zoom (50 % to 300 %) is kept for every page the view shows.
+//
+// The same is had from the keyboard anywhere in the view's window (Alt+Left and
+// Alt+Right, Ctrl+= or Ctrl++, Ctrl+-, Ctrl+0, Ctrl+P) and from the mouse over
+// the view (its back and forward buttons, Ctrl+wheel).
 class ViewActions final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ViewActions)
@@ -63,8 +67,12 @@ signals:
     // The text names the file and the system's error.
     void PdfFailed(const QString& message);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ApplyZoom();
+    void AddShortcuts();
 
     HtmlView* const m_view;
     const bool m_routesNewWindows;

@@ -184,6 +184,11 @@ private slots:
         w->Text1->setText(site.Url(QStringLiteral("/go")));
         w->Command1->click();
         QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QStringLiteral("Go - Vorin网页浏览"), 10000);
+        // The reader's keys hold in a browsing window too, with the keyboard in its bar.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->Text1, Qt::Key_Equal, Qt::ControlModifier);
+        QCOMPARE(w->WebBrowser1->zoomFactor(), 1.1);
     }
 
     void builtInAndRemoteInfoPages() {

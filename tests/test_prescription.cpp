@@ -24,7 +24,7 @@ struct Library {
             const QString text = QString::fromUtf8(ReadAll(dir.filePath(name)));
             const EntryText entry = ReadEntrySections(text);
             const EntrySection* aliases = entry.Find(u"别名");
-            table.Add({name.mid(4).chopped(5), name.mid(4), true, FacetsOf(entry),
+            table.Add({name.mid(4).chopped(5), name.mid(4), true,
                        aliases ? ParseAliases(aliases->text) : QStringList()});
             html.insert(name.mid(4), text);
         }
@@ -146,7 +146,7 @@ private slots:
         // An alias two entries share names neither.
         NameTable table = m_library.table;
         table.Add(
-            {QStringLiteral("甲"), QStringLiteral("甲.html"), false, {}, {QStringLiteral("神草")}});
+            {QStringLiteral("甲"), QStringLiteral("甲.html"), false, {QStringLiteral("神草")}});
         QCOMPARE(ResolveName(QStringLiteral("神草"), table, rules).by, Resolution::By::Ambiguous);
     }
 

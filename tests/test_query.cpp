@@ -315,12 +315,7 @@ private slots:
     }
 
     void aQueryAskedForDuringAnotherWins() {
-        QString big = QStringLiteral("\r\n");
-        for (int i = 0; i < 200000; ++i)
-            big += QStringLiteral("%1 - %2条目%3.html\r\n")
-                       .arg(i)
-                       .arg(i % 10000, 4, 10, QLatin1Char('0'))
-                       .arg(i);
+        const QString big = LongIndex(200000);
         auto w = Open(big, OfflineItemsUrl());
         QVERIFY(w);
         QSignalSpy pages(w->form->Query(), &QueryRunner::PageShown);

@@ -143,13 +143,7 @@ private slots:
     }
 
     void aQueryStartedWhileAStepIsRunAgainIsRecorded() {
-        // An index long enough that a query yields to the event loop while it reads.
-        QString big = QStringLiteral("\r\n");
-        for (int i = 0; i < 200000; ++i)
-            big += QStringLiteral("%1 - %2条目%3.html\r\n")
-                       .arg(i)
-                       .arg(i % 10000, 4, 10, QLatin1Char('0'))
-                       .arg(i);
+        const QString big = LongIndex(200000);
         MainWindow w(TestConfig(OfflineItemsUrl()));
         QVERIFY(w.WriteIndex(big) && w.Open());
         w.Query(QStringLiteral("条目1"));

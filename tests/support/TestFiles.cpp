@@ -12,3 +12,13 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
+
+QString LongIndex(int lines) {
+    QString index = QStringLiteral("\r\n");
+    for (int i = 0; i < lines; ++i)
+        index += QStringLiteral("%1 - %2条目%3.html\r\n")
+                     .arg(i)
+                     .arg(i % 10000, 4, 10, QLatin1Char('0'))
+                     .arg(i);
+    return index;
+}

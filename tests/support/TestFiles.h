@@ -8,3 +8,7 @@ QByteArray ReadAll(const QString& path);
 
 // Creates or replaces a file with these bytes; false when that failed.
 bool WriteFile(const QString& path, const QByteArray& bytes);
+
+// An entry index of this many lines ("N - 0000条目N.html"), long enough for a
+// query over it to yield to the event loop while it reads.
+QString LongIndex(int lines);

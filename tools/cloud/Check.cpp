@@ -1,26 +1,22 @@
 #include "tools/cloud/Check.h"
 
 #include "entries/CompatibilityRules.h"
+#include "entries/EntryIndex.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
 #include "tools/cloud/Manifest.h"
+#include "tools/cloud/Publish.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QStringEncoder>
+
+#include <optional>
 
 namespace qinglan::cloudtool {
 
 namespace {
-
-bool IsTextFile(const QString& name) {
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    return suffix == u"html" || suffix == u"htm" || suffix == u"txt";
-}
 
 // The text of a UTF-8 file that GBK can hold, or a problem.
 std::optional<QString> ReadText(const QString& path, QStringList& problems, const QString& shown) {
@@ -30,31 +26,12 @@ std::optional<QString> ReadText(const QString& path, QStringList& problems, cons
         return std::nullopt;
     }
     const QByteArray bytes = file.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        problems << QStringLiteral("%1: not valid UTF-8").arg(shown);
+    QByteArray stored;
+    if (QString error = ToStoredText(bytes, shown, &stored); !error.isEmpty()) {
+        problems << error;
         return std::nullopt;
     }
-    QStringEncoder gbk("GBK");
-    const QByteArray encoded = gbk.encode(text);
-    QStringDecoder back("GBK");
-    if (gbk.hasError() || back.decode(encoded) != text) {
-        QString bad;
-        for (const char32_t c : text.toUcs4()) {
-            const QString one = QString::fromUcs4(&c, 1);
-            QStringEncoder encoder("GBK");
-            QStringDecoder decoder("GBK");
-            if (decoder.decode(encoder.encode(one)) != one) {
-                bad = one;
-                break;
-            }
-        }
-        problems << QStringLiteral("%1: holds characters that GBK cannot represent%2")
-                        .arg(shown, bad.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(bad));
-        return std::nullopt;
-    }
-    return text;
+    return QString::fromUtf8(bytes);
 }
 
 // Tags that open and close in order; void elements need no end.
@@ -123,7 +100,7 @@ QStringList CheckLibrary(const QString& source) {
                 continue;
             if (const QString tag = UnbalancedTag(*text); !tag.isEmpty())
                 problems << QStringLiteral("%1: tags do not balance: %2").arg(shown, tag);
-            const QString display = name.size() > 9 ? name.mid(4).chopped(5) : QString();
+            const QString display = name.size() > 9 ? DisplayNameOf(name).toString() : QString();
             const EntryText entry = ReadEntrySections(*text);
             if (entry.heading != display)
                 problems << QStringLiteral("%1: <h2> says \"%2\", the file name \"%3\"")
@@ -166,9 +143,9 @@ QStringList CheckLibrary(const QString& source) {
     const CompatibilityRules& rules = CompatibilityRules::Compiled();
     for (const Entry& entry : std::as_const(entries)) {
         QStringList missing;
+        const EntrySection* cautions = entry.text.Find(u"宜忌");
         for (const CompatibilityRule& rule : rules.rules) {
             for (const QString& partner : rule.PartnersOf(entry.name)) {
-                const EntrySection* cautions = entry.text.Find(u"宜忌");
                 if (byName.contains(partner) && !missing.contains(partner) &&
                     !(cautions && NamesWhole(cautions->text, partner)))
                     missing << partner;

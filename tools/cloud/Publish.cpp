@@ -35,19 +35,15 @@ QString ItemType(const QString& name) {
     return QStringLiteral("File");
 }
 
-bool IsText(const QString& name) { return ItemType(name) == u"Document"; }
-
-// Text files are stored in GBK; the source is UTF-8.
-QString ToStoredText(const QByteArray& utf8, const QString& sourcePath, QByteArray* stored) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(utf8);
-    if (decoder.hasError())
-        return QStringLiteral("%1: not valid UTF-8").arg(sourcePath);
-    QStringEncoder encoder("GBK");
-    *stored = encoder.encode(text);
-    QStringDecoder back("GBK");
-    if (encoder.hasError() || back.decode(*stored) != text)
-        return QStringLiteral("%1: holds characters that GBK cannot represent").arg(sourcePath);
+// The first character of text that does not survive the way to GBK and back.
+QString FirstCharacterGbkLacks(const QString& text) {
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        QStringEncoder encoder("GBK");
+        QStringDecoder decoder("GBK");
+        if (decoder.decode(encoder.encode(one)) != one)
+            return one;
+    }
     return {};
 }
 
@@ -68,6 +64,24 @@ QStringList FilesOf(const QString& folder) {
 }
 
 } // namespace
+
+bool IsTextFile(const QString& name) { return ItemType(name) == u"Document"; }
+
+QString ToStoredText(const QByteArray& utf8, const QString& sourcePath, QByteArray* stored) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(utf8);
+    if (decoder.hasError())
+        return QStringLiteral("%1: not valid UTF-8").arg(sourcePath);
+    QStringEncoder encoder("GBK");
+    *stored = encoder.encode(text);
+    QStringDecoder back("GBK");
+    if (encoder.hasError() || back.decode(*stored) != text) {
+        const QString lacking = FirstCharacterGbkLacks(text);
+        return QStringLiteral("%1: holds characters that GBK cannot represent%2")
+            .arg(sourcePath, lacking.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(lacking));
+    }
+    return {};
+}
 
 QString WriteSigningKey(const QString& keyFile, QString* publicKey) {
     const auto key = GenerateSigningKey();
@@ -109,7 +123,16 @@ QString Publish(const QString& source, const QString& store, QString* report,
         // The update folder's files are signed when a key is given; signatures
         // in the source are made anew rather than copied.
         const bool sign = !signingKey.isEmpty() && folder.directory == UpdateFolderName;
-        QList<std::pair<QString, QByteArray>> files;
+        const auto store = [&](const QString& name, const QByteArray& bytes) {
+            const qint64 number = ids.NumberFor(folder.directory, name, FirstItemNumber);
+            const QString storeName = manifest.owner + u'!' + QString::number(number);
+            if (QString error = WriteWhole(itemsDir + u'/' + storeName, bytes); !error.isEmpty())
+                return error;
+            published.insert(storeName, true);
+            listed.append({ItemType(name), manifest.owner, number, name});
+            ++fileCount;
+            return QString();
+        };
         for (const QString& name : FilesOf(folderPath)) {
             const QString sourcePath = folderPath + u'/' + name;
             if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20; }))
@@ -118,7 +141,7 @@ QString Publish(const QString& source, const QString& store, QString* report,
             if (!file.open(QIODevice::ReadOnly))
                 return QStringLiteral("%1: %2").arg(sourcePath, file.errorString());
             QByteArray bytes = file.readAll();
-            if (IsText(name)) {
+            if (IsTextFile(name)) {
                 QByteArray stored;
                 if (QString error = ToStoredText(bytes, sourcePath, &stored); !error.isEmpty())
                     return error;
@@ -126,23 +149,17 @@ QString Publish(const QString& source, const QString& store, QString* report,
             }
             if (sign && name.endsWith(QStringLiteral(".sig")))
                 continue;
-            files.append({name, bytes});
+            if (QString error = store(name, bytes); !error.isEmpty())
+                return error;
             if (sign) {
                 // Over the bytes as served: what the program downloads and checks.
                 const QByteArray signature = SignFile(signingKey, name, bytes);
                 if (signature.isEmpty())
                     return QStringLiteral("the signing key is not an Ed25519 private key");
-                files.append({name + QStringLiteral(".sig"), signature});
+                if (QString error = store(name + QStringLiteral(".sig"), signature);
+                    !error.isEmpty())
+                    return error;
             }
-        }
-        for (const auto& [name, bytes] : std::as_const(files)) {
-            const qint64 number = ids.NumberFor(folder.directory, name, FirstItemNumber);
-            const QString storeName = manifest.owner + u'!' + QString::number(number);
-            if (QString error = WriteWhole(itemsDir + u'/' + storeName, bytes); !error.isEmpty())
-                return error;
-            published.insert(storeName, true);
-            listed.append({ItemType(name), manifest.owner, number, name});
-            ++fileCount;
         }
         const QString listingName = manifest.owner + u'!' + QString::number(folder.number);
         const QString error =

@@ -15,6 +15,14 @@ namespace qinglan::cloudtool {
 QString Publish(const QString& source, const QString& store, QString* report = nullptr,
                 const QByteArray& signingKey = {});
 
+// Whether a file of the library is text: written in UTF-8, published in GBK.
+bool IsTextFile(const QString& name);
+
+// The GBK bytes a text file of the library is published as, in *stored. Returns
+// an error message naming sourcePath (with the first character GBK lacks, when
+// that is the reason) for text that is not UTF-8 or that GBK cannot hold.
+QString ToStoredText(const QByteArray& utf8, const QString& sourcePath, QByteArray* stored);
+
 // The folder whose files are signed.
 inline const QString UpdateFolderName = QStringLiteral("update");
 

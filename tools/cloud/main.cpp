@@ -14,6 +14,7 @@ namespace {
 int Usage() {
     std::fprintf(stderr, "usage: qinglan-cloud publish SOURCE STORE [--sign KEYFILE]\n"
                          "       qinglan-cloud keygen KEYFILE\n"
+                         "       qinglan-cloud check SOURCE\n"
                          "       qinglan-cloud serve STORE [--port N] [--host ADDRESS] [--log "
                          "FILE] [--latency MS]\n");
     return 2;
