@@ -24,7 +24,7 @@ namespace {
 
 // Raised whenever the tables or the tokens change: an index of another format
 // is built anew.
-constexpr int FormatVersion = 4;
+constexpr int FormatVersion = 5;
 
 bool IsHan(char32_t c) { return c >= 0x2E80 && QChar::script(c) == QChar::Script_Han; }
 
