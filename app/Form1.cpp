@@ -132,10 +132,14 @@ bool Form1::Open() {
         if (!Load())
             return false;
         m_loaded = true;
+        return true; // shown when the home page is there
     }
-    show();
-    raise();
-    activateWindow();
+    if (m_homeShown) {
+        show();
+        raise();
+        activateWindow();
+        emit Opened();
+    }
     return true;
 }
 
@@ -166,6 +170,9 @@ bool Form1::Load() {
         RunQuery();
     });
     connect(目_录, &QAction::triggered, this, &Form1::RunContents);
+    // A page of its own in the view: a query still waiting shows nothing.
+    connect(检索, &QAction::triggered, m_query, &QueryRunner::Supersede);
+    connect(配伍, &QAction::triggered, m_query, &QueryRunner::Supersede);
     m_keeper = new IndexKeeper(DataPath(), this);
     m_search = new SearchController(WebBrowser1, m_keeper, m_env.SearchPagePath(), this);
     connect(检索, &QAction::triggered, m_search, &SearchController::Show);
@@ -191,16 +198,26 @@ bool Form1::Load() {
 }
 
 void Form1::ShowHomePage() {
-    const QString home = GetNamedText(ItemsBaseUrl(), m_config.homeFolderId,
-                                      QStringLiteral("主页.html"), m_env.NamedFileBuffer());
-    m_homeFromCloud = !home.isEmpty();
-    if (m_homeFromCloud) {
-        WritePage(*WebBrowser1, home);
-        Timer1->start();
-        return;
-    }
-    for (const QString& row : BuiltInHomePage(m_config))
-        WritePage(*WebBrowser1, row);
+    // The window shows itself once the home page is there; meanwhile the splash
+    // stays, and the program can be ended.
+    FetchNamedText(ItemsBaseUrl(), m_config.homeFolderId, QStringLiteral("主页.html"),
+                   m_env.NamedFileBuffer(), this, [this](const QString& home) {
+                       if (m_closing)
+                           return;
+                       m_homeFromCloud = !home.isEmpty();
+                       if (m_homeFromCloud) {
+                           WritePage(*WebBrowser1, home);
+                           Timer1->start();
+                       } else {
+                           for (const QString& row : BuiltInHomePage(m_config))
+                               WritePage(*WebBrowser1, row);
+                       }
+                       m_homeShown = true;
+                       show();
+                       raise();
+                       activateWindow();
+                       emit Opened();
+                   });
 }
 
 void Form1::RunQuery() {
@@ -228,22 +245,25 @@ void Form1::RunContents() {
 void Form1::OnTimer1() {
     Timer1->stop();
     m_timer1Tag = QStringLiteral("1");
-    CheckForUpdate();
-    if (!m_closing)
-        Timer2->start();
+    // The announcement timer starts once this check is over.
+    StartUpdateCheck(true);
 }
 
 void Form1::OnTimer2() {
     Timer2->stop();
-    const QString text = GetNamedText(ItemsBaseUrl(), m_config.noticeFolderId,
-                                      QStringLiteral("公告.txt"), m_env.NamedFileBuffer());
-    if (!text.isEmpty()) {
-        const Announcement notice = ParseAnnouncement(text);
-        m_noticeUrl = notice.url;
-        // A menu caption gives "&" a meaning of its own; show it as written.
-        公告->setText(QString(notice.caption).replace(u'&', QStringLiteral("&&")));
-    }
-    公告->setEnabled(!m_noticeUrl.isEmpty());
+    FetchNamedText(ItemsBaseUrl(), m_config.noticeFolderId, QStringLiteral("公告.txt"),
+                   m_env.NamedFileBuffer(), this, [this](const QString& text) {
+                       if (m_closing)
+                           return;
+                       if (!text.isEmpty()) {
+                           const Announcement notice = ParseAnnouncement(text);
+                           m_noticeUrl = notice.url;
+                           // A menu caption gives "&" a meaning of its own; show it as written.
+                           公告->setText(
+                               QString(notice.caption).replace(u'&', QStringLiteral("&&")));
+                       }
+                       公告->setEnabled(!m_noticeUrl.isEmpty());
+                   });
 }
 
 void Form1::StartBulkDownload() {
@@ -252,14 +272,29 @@ void Form1::StartBulkDownload() {
     hide();
 }
 
-void Form1::CheckForUpdate() {
+void Form1::CheckForUpdate() { StartUpdateCheck(false); }
+
+void Form1::StartUpdateCheck(bool fromTimer) {
     Timer1->stop();
-    const UpdateCheckEnd end = RunUpdateCheck(m_config, m_env, QString::fromUtf16(ProgramVersion),
-                                              m_timer1Tag == u"1", this, &m_rejectedUpdates);
-    if (end == UpdateCheckEnd::UpToDate)
-        m_timer1Tag.clear();
-    else if (end == UpdateCheckEnd::Saved)
-        emit TerminateRequested();
+    // One check at a time: the menu does nothing while one waits for its answers.
+    if (m_update || m_closing)
+        return;
+    m_update = new UpdateCheck(m_config, m_env, QString::fromUtf16(ProgramVersion),
+                               m_timer1Tag == u"1", this, &m_rejectedUpdates, this);
+    connect(m_update, &UpdateCheck::Finished, this, [this, fromTimer](UpdateCheckEnd end) {
+        m_update->deleteLater();
+        m_update = nullptr;
+        if (end == UpdateCheckEnd::UpToDate)
+            m_timer1Tag.clear();
+        if (end == UpdateCheckEnd::Saved) {
+            emit TerminateRequested();
+            return;
+        }
+        if (fromTimer && !m_closing)
+            Timer2->start();
+        emit UpdateCheckEnded();
+    });
+    m_update->Start();
 }
 
 void Form1::RecordStep(const HistoryStep& step) {
@@ -282,9 +317,11 @@ void Form1::ShowStep(const HistoryStep& step) {
         RunQuery();
         break;
     case HistoryStep::Kind::Search:
+        m_query->Supersede();
         m_search->Show();
         break;
     case HistoryStep::Kind::Check:
+        m_query->Supersede();
         m_check->Show();
         break;
     }

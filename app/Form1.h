@@ -26,6 +26,7 @@ class SearchController;
 class CheckController;
 class IndexKeeper;
 class SuggestionBox;
+class UpdateCheck;
 class ViewActions;
 
 // The main window: the page view, the query row beneath it and the menu bar.
@@ -43,9 +44,10 @@ public:
           QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Shows the window, running the start-up sequence first when it has not run.
-    // False when start-up failed: the failure was reported, and the caller ends
-    // the program.
+    // Shows the window, running the start-up sequence first when it has not run:
+    // the window shows itself, and says Opened, once the home page is there
+    // (from the cloud, or built in). False when start-up failed: the failure was
+    // reported, and the caller ends the program.
     bool Open();
 
     // Fixed by start-up: the local data folder and the items address prefix.
@@ -86,7 +88,7 @@ public:
     // Mirrors every entry into the data folder: stops Timer1, asks for the
     // download window and hides this one until the pass has ended.
     void StartBulkDownload();
-    // The update check, from the menu or the start-up timer.
+    // The update check from the menu; nothing while one is running.
     void CheckForUpdate();
     // The start-up timer's tick: the silent update check, then the announcement timer.
     void OnTimer1();
@@ -98,6 +100,10 @@ public:
     const History& PageHistory() const { return m_history; }
 
 signals:
+    // The start-up sequence is done and the window shown (also when asked again).
+    void Opened();
+    // An update check ended without ending the program.
+    void UpdateCheckEnded();
     // The bulk download was asked for; the download window takes over.
     void BulkDownloadRequested();
     // The program must end at once, without closing windows (an update was saved).
@@ -115,6 +121,7 @@ private:
     bool Load();
     void LayOut();
     void ShowHomePage();
+    void StartUpdateCheck(bool fromTimer);
     void OnTimer2();
     void RunContents();
     void ShowStep(const HistoryStep& step);
@@ -126,6 +133,8 @@ private:
     bool m_loaded = false;
     bool m_closing = false;
     bool m_homeFromCloud = false;
+    bool m_homeShown = false;
+    UpdateCheck* m_update = nullptr;
     QString m_timer1Tag;
     QString m_noticeUrl;
     // Versions whose download failed its signature check in this run.

@@ -1,7 +1,8 @@
 #include "app/Program.h"
 
 #include "app/Form1.h"
-#include "cloud/Http.h"
+#include "cloud/Transfers.h"
+#include "search/QueryRunner.h"
 #include "mirror/Form2.h"
 #include "search/IndexKeeper.h"
 #include "shell/HtmlView.h"
@@ -25,6 +26,8 @@ Program::Program(const Config& config, const Environment& environment)
             emit StartFailed();
         }
     });
+    connect(m_form1.get(), &Form1::Opened, m_form2.get(), &Form2::MainWindowOpened);
+    connect(m_form2.get(), &Form2::EndRequested, this, &Program::End);
     connect(m_form1.get(), &Form1::BulkDownloadRequested, m_form2.get(),
             &Form2::ShowDownloadControls);
     connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), [this] {
@@ -44,7 +47,13 @@ Program::~Program() = default;
 void Program::Start() { ShowCentred(m_form2.get()); }
 
 void Program::End() {
-    AbandonTransfers();
+    if (m_ended)
+        return;
+    m_ended = true;
+    // Every transfer stops at once and leaves no part file; none starts any more.
+    Transfers::Instance().AbandonAll();
+    if (m_form1->Query())
+        m_form1->Query()->Abandon();
     m_form2->Timer1->stop();
     m_form2->Timer2->stop();
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -58,6 +67,9 @@ void Program::End() {
 
 int RunProgram(const Config& config, const Environment& environment) {
     Program program(config, environment);
+    // A request to end from the system (logout, kill) ends the program as the
+    // close of the main window does: nothing half written stays behind.
+    EndOnTerminationSignals(&program, [&program] { program.RequestEnd(); });
     QObject::connect(&program, &Program::StartFailed, qApp,
                      [] { QCoreApplication::exit(EXIT_FAILURE); });
     program.Start();

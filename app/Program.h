@@ -44,8 +44,13 @@ signals:
     // abandoned, and the event loop has been told to quit.
     void Ended();
 
+public:
+    // Ends the program as closing the main window does.
+    void RequestEnd() { End(); }
+
 private:
     void End();
+    bool m_ended = false;
 
     QWebEngineProfile* const m_profile;
     std::unique_ptr<Form1> m_form1;

@@ -1,6 +1,6 @@
 #include "bench/BenchSupport.h"
 
-#include "cloud/Http.h"
+#include "cloud/BlockingHttp.h"
 #include "entries/DataLayout.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // 1,000 through the same function told to open a connection of its own each time.
 // Usage: bench_download WORKDIR
 #include "bench/BenchSupport.h"
-#include "cloud/Http.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/Listing.h"
 
 #include <QCoreApplication>
@@ -84,10 +84,10 @@ int main(int argc, char* argv[]) {
                    .arg(url)
                    .arg(FileSize));
 
-    const auto reused = [&](int) { return qinglan::DownloadToFile(url, path).ok(); };
+    const auto reused = [&](int) { return qinglan::DownloadToFileNow(url, path).ok(); };
     // The same download with a connection of its own each time.
     const auto fresh = [&](int) {
-        return qinglan::DownloadToFile(url, path, qinglan::Connection::Fresh).ok();
+        return qinglan::DownloadToFileNow(url, path, qinglan::Connection::Fresh).ok();
     };
     // One of each first, so that neither pays for the first use of the library.
     if (!reused(0) || !fresh(-1))

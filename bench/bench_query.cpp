@@ -4,8 +4,8 @@
 // bare web view.
 // Usage: bench_query STORE WORKDIR   (the store is served by the benchmark itself)
 #include "bench/BenchSupport.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "entries/EntryIndex.h"
@@ -74,7 +74,7 @@ qinglan::ResultPageSources Sources(const Paths& paths, bool realPictureLookup) {
         if (!path)
             return QString();
         if (!QFileInfo::exists(*path))
-            (void)qinglan::DownloadToFile(paths.base + match.resourceNumber, *path);
+            (void)qinglan::DownloadToFileNow(paths.base + match.resourceNumber, *path);
         return qinglan::ReadGbkTextFile(*path).value_or(QString());
     };
     if (realPictureLookup) {
@@ -254,7 +254,7 @@ int main(int argc, char* argv[]) {
         bench::Fail(QStringLiteral("no entry name is contained in one index line only"));
     const QString exact = qinglan::DisplayNameOf(unique->RelationshipName).toString();
     const QString entryPath = *qinglan::EntryFilePath(paths.dataPath, unique->RelationshipName);
-    if (!qinglan::DownloadToFile(base + unique->ResourceID, entryPath).ok())
+    if (!qinglan::DownloadToFileNow(base + unique->ResourceID, entryPath).ok())
         bench::Fail(QStringLiteral("cannot download the entry %1").arg(unique->RelationshipName));
     const QString entryText = qinglan::ReadGbkTextFile(entryPath).value_or(QString());
     bench::Say(QStringLiteral("  exact query: %1 (cached as %2)").arg(exact, entryPath));

@@ -15,8 +15,8 @@
 #include "app/Form1.h"
 #include "app/Program.h"
 #include "bench/BenchSupport.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "cloud/NamedFile.h"
 #include "config/Config.h"
@@ -179,7 +179,7 @@ int main(int argc, char* argv[]) {
         bench::Fail(error);
     const QString homeFile = work.filePath(QStringLiteral("home.html"));
     const QString home =
-        qinglan::GetNamedText(base, HomeFolder, QStringLiteral("主页.html"), homeFile);
+        qinglan::GetNamedTextNow(base, HomeFolder, QStringLiteral("主页.html"), homeFile);
     const QString marker = LastWords(home);
     if (marker.isEmpty())
         bench::Fail(QStringLiteral("the cloud at %1 has no home page with text").arg(base));

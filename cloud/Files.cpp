@@ -81,7 +81,17 @@ int WriteAll(int fd, const char* data, size_t size) {
     return 0;
 }
 
-QString ReplaceFile(const QString& path, const QByteArray& bytes) {
+void SyncFolderOf(const QString& path) {
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+QString ReplaceFile(const QString& path, const QByteArray& bytes, Durability durability,
+                    unsigned mode) {
     static std::atomic<unsigned> counter{0};
     const QString temp = QStringLiteral("%1.new-%2-%3").arg(path).arg(::getpid()).arg(counter++);
     const QByteArray tempName = QFile::encodeName(temp);
@@ -102,10 +112,19 @@ QString ReplaceFile(const QString& path, const QByteArray& bytes) {
         ::close(fd);
         return fail(error);
     }
+    // On the open file: a mode given through a name could follow a link.
+    if (::fchmod(fd, mode_t(mode)) != 0 ||
+        (durability == Durability::Flushed && ::fsync(fd) != 0)) {
+        const int error = errno;
+        ::close(fd);
+        return fail(error);
+    }
     if (::close(fd) != 0)
         return fail(errno);
     if (std::rename(tempName.constData(), QFile::encodeName(path).constData()) != 0)
         return fail(errno);
+    if (durability == Durability::Flushed)
+        SyncFolderOf(path);
     return {};
 }
 

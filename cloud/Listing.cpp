@@ -1,6 +1,5 @@
 #include "cloud/Listing.h"
 
-#include "cloud/Http.h"
 #include "cloud/ListingLayout.h"
 
 #include <functional>
@@ -76,10 +75,6 @@ QString ItemUrlInListing(const QString& address, QStringView listing, QStringVie
         return {};
     const qsizetype bang = address.indexOf(u'!');
     return bang < 0 ? item->ResourceID : address.left(bang + 1) + item->ResourceID;
-}
-
-QString GetItemUrl(const QString& address, const QString& name) {
-    return ItemUrlInListing(address, HttpGetText(address).value_or(QString()), name);
 }
 
 } // namespace qinglan

@@ -25,12 +25,9 @@ QList<RemoteItem> ListItems(QStringView listing);
 // The first item whose name equals name exactly (case-sensitive).
 std::optional<RemoteItem> FindListedItem(QStringView listing, QStringView name);
 
-// Looks name up in the listing at address (fetched now; a failed fetch counts as
-// an empty listing) and returns the item's address: address up to and including
+// Looks name up in a listing fetched from address (a failed fetch counts as an
+// empty listing) and returns the item's address: address up to and including
 // its first "!", then the resource number. Empty when name is not listed.
-QString GetItemUrl(const QString& address, const QString& name);
-
-// The same lookup in a listing already fetched from address.
 QString ItemUrlInListing(const QString& address, QStringView listing, QStringView name);
 
 } // namespace qinglan

@@ -34,17 +34,20 @@ void InfoWindow::Show(const QString& caption, int folderId, const QString& fileN
     m_window->setAttribute(Qt::WA_DeleteOnClose);
     ShowCentred(m_window);
     m_window->setWindowTitle(caption);
-    const QString page =
-        GetNamedText(m_config.itemsBaseUrl, folderId, fileName, m_env.NamedFileBuffer());
-    if (!m_window)
-        return;
-    if (!page.isEmpty()) {
-        WritePage(*m_window->WebBrowser1, page);
-        return;
-    }
-    qCWarning(lcInfo) << fileName << "could not be had; the built-in page is shown";
-    for (const QString& row : builtIn)
-        WritePage(*m_window->WebBrowser1, row);
+    // The window is already open while its page is fetched; closed or replaced
+    // meanwhile, it gets nothing.
+    Form3* window = m_window;
+    FetchNamedText(m_config.itemsBaseUrl, folderId, fileName, m_env.NamedFileBuffer(), window,
+                   [window, fileName, builtIn](const QString& page) {
+                       if (!page.isEmpty()) {
+                           WritePage(*window->WebBrowser1, page);
+                           return;
+                       }
+                       qCWarning(lcInfo) << fileName
+                                         << "could not be had; the built-in page is shown";
+                       for (const QString& row : builtIn)
+                           WritePage(*window->WebBrowser1, row);
+                   });
 }
 
 } // namespace qinglan

@@ -8,11 +8,7 @@
 #include "shell/MessageBoxes.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstdio>
 
 namespace qinglan {
 
@@ -21,119 +17,115 @@ namespace {
 const QString UpdateFailedTitle = QStringLiteral("更新失败");
 const QString UpdateTitle = QStringLiteral("更新提示");
 
-void ShowUpdateFailed(QWidget* window) {
-    ShowMessage(window, QStringLiteral("获取更新信息失败，请检测网络连接。"),
-                BoxStyle::OkInformation, UpdateFailedTitle);
-}
-
-// The update could be had but not saved: the folder is named, not the network.
-void ShowSaveFailed(QWidget* window, const QString& path, int error) {
-    ShowMessage(window,
-                QStringLiteral("无法将最新版保存至“%1”：%2")
-                    .arg(QDir::toNativeSeparators(path), SystemErrorText(error)),
-                BoxStyle::OkInformation, UpdateFailedTitle);
-}
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
-UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
-                              const QString& currentVersion, bool silent, QWidget* window,
-                              QSet<QString>* rejected) {
-    const QString text =
-        GetNamedText(config.itemsBaseUrl, config.updateFolderId, QStringLiteral("最新版本.txt"),
-                     environment.NamedFileBuffer());
+UpdateCheck::UpdateCheck(Config config, Environment environment, QString currentVersion,
+                         bool silent, QWidget* window, QSet<QString>* rejected, QObject* parent)
+    : QObject(parent), m_config(std::move(config)), m_env(std::move(environment)),
+      m_current(std::move(currentVersion)), m_silent(silent), m_window(window),
+      m_rejected(rejected) {}
+
+void UpdateCheck::Start() {
+    FetchNamedText(m_config.itemsBaseUrl, m_config.updateFolderId,
+                   QStringLiteral("最新版本.txt"), m_env.NamedFileBuffer(), this,
+                   [this](const QString& text) { OnVersionFile(text); });
+}
+
+void UpdateCheck::ShowUpdateFailed() {
+    ShowMessage(m_window, QStringLiteral("获取更新信息失败，请检测网络连接。"),
+                BoxStyle::OkInformation, UpdateFailedTitle);
+}
+
+void UpdateCheck::End(UpdateCheckEnd end) { emit Finished(end); }
+
+void UpdateCheck::OnVersionFile(const QString& text) {
     const VersionFile version = ParseVersionFile(text);
     // A version that would name a file outside the program's folder is no usable update.
     if (text.isEmpty() || !IsPlainVersion(version.latest)) {
-        ShowUpdateFailed(window);
-        return UpdateCheckEnd::Failed;
+        ShowUpdateFailed();
+        return End(UpdateCheckEnd::Failed);
     }
-
-    if (!VersionBefore(currentVersion, version.latest)) {
-        if (!silent)
-            ShowMessage(window, QStringLiteral("已经是最新版"), BoxStyle::Ok, UpdateTitle);
-        return UpdateCheckEnd::UpToDate;
+    if (!VersionBefore(m_current, version.latest)) {
+        if (!m_silent)
+            ShowMessage(m_window, QStringLiteral("已经是最新版"), BoxStyle::Ok, UpdateTitle);
+        return End(UpdateCheckEnd::UpToDate);
     }
-
     // A version whose download failed its signature check is not offered again
     // in this run.
-    if (rejected && rejected->contains(version.latest)) {
-        if (!silent)
-            ShowUpdateFailed(window);
-        return UpdateCheckEnd::Failed;
+    if (m_rejected && m_rejected->contains(version.latest)) {
+        if (!m_silent)
+            ShowUpdateFailed();
+        return End(UpdateCheckEnd::Failed);
     }
-
-    const bool yes =
-        ShowMessage(window, UpdatePrompt(currentVersion, version.latest, version.notes),
-                    BoxStyle::YesNoQuestion, UpdateTitle);
+    const bool yes = ShowMessage(m_window, UpdatePrompt(m_current, version.latest, version.notes),
+                                 BoxStyle::YesNoQuestion, UpdateTitle);
     if (!yes)
-        return UpdateCheckEnd::Declined;
+        return End(UpdateCheckEnd::Declined);
 
-    const QString name = ExecutableName(version.latest);
-    const QString folder = environment.UpdateDir();
-    const QString savePath = folder + u'/' + name;
-    if (!QFileInfo::exists(savePath)) {
-        if (const int error = MakeFolders(folder); error != 0) {
-            ShowSaveFailed(window, folder, error);
-            return UpdateCheckEnd::Failed;
-        }
-        // With a key, the executable gets its name only once its signature holds;
-        // until then it lies under another name that counts for nothing.
-        const bool verify = !config.updatePublicKey.isEmpty();
-        const QString target = verify ? savePath + QStringLiteral(".unverified") : savePath;
-        const NamedDownload download =
-            DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId, name, target);
-        if (download.listed && download.download.result == DownloadResult::FileFailed) {
-            QFile::remove(target);
-            ShowSaveFailed(window, savePath, download.download.fileError);
-            return UpdateCheckEnd::Failed;
-        }
-        if (!download.ok() || QFileInfo(target).size() == 0) {
-            // An empty download is no executable; left in place it would count as
-            // the saved update next time.
-            QFile::remove(target);
-            ShowUpdateFailed(window);
-            return UpdateCheckEnd::Failed;
-        }
-        if (verify) {
-            const QString signaturePath = environment.tempDir + QStringLiteral("/qnln-update.sig");
-            const NamedDownload signature =
-                DownloadNamedFile(config.itemsBaseUrl, config.updateFolderId,
-                                  name + QStringLiteral(".sig"), signaturePath);
-            const QByteArray signatureBytes =
-                signature.ok() ? ReadBytes(signaturePath) : QByteArray();
-            QFile::remove(signaturePath);
-            if (!VerifyFile(config.updatePublicKey, name, ReadBytes(target), signatureBytes)) {
-                qCWarning(lcInfo) << name << "is refused: its signature is missing or not valid";
-                QFile::remove(target);
-                if (rejected)
-                    rejected->insert(version.latest);
-                ShowUpdateFailed(window);
-                return UpdateCheckEnd::Failed;
-            }
-            if (std::rename(QFile::encodeName(target).constData(),
-                            QFile::encodeName(savePath).constData()) != 0) {
-                const int error = errno;
-                QFile::remove(target);
-                ShowSaveFailed(window, savePath, error);
-                return UpdateCheckEnd::Failed;
-            }
-        }
-        QFile::setPermissions(savePath, QFile::permissions(savePath) | QFileDevice::ExeOwner |
-                                            QFileDevice::ExeUser | QFileDevice::ExeGroup |
-                                            QFileDevice::ExeOther);
+    m_latest = version.latest;
+    m_name = ExecutableName(version.latest);
+    const QString folder = m_env.UpdateDir();
+    m_savePath = folder + u'/' + m_name;
+    const bool verify = !m_config.updatePublicKey.isEmpty();
+    if (!verify && QFileInfo::exists(m_savePath))
+        return Save({}); // taken as the update, as it always was without a key
+    if (const int error = MakeFolders(folder); error != 0) {
+        ShowMessage(m_window,
+                    QStringLiteral("无法将最新版保存至“%1”：%2")
+                        .arg(QDir::toNativeSeparators(folder), SystemErrorText(error)),
+                    BoxStyle::OkInformation, UpdateFailedTitle);
+        return End(UpdateCheckEnd::Failed);
     }
-    ShowMessage(window,
+    FetchNamedBytes(m_config.itemsBaseUrl, m_config.updateFolderId, m_name,
+                    TransferKind::Executable, this,
+                    [this](const NamedBytes& executable) { OnExecutable(executable); });
+}
+
+void UpdateCheck::OnExecutable(const NamedBytes& executable) {
+    // An empty download is no executable.
+    if (!executable.ok() || executable.reply.body.isEmpty()) {
+        ShowUpdateFailed();
+        return End(UpdateCheckEnd::Failed);
+    }
+    if (m_config.updatePublicKey.isEmpty())
+        return Save(executable.reply.body);
+    const QByteArray bytes = executable.reply.body;
+    FetchNamedBytes(m_config.itemsBaseUrl, m_config.updateFolderId, m_name + QStringLiteral(".sig"),
+                    TransferKind::Signature, this, [this, bytes](const NamedBytes& signature) {
+                        OnSignature(bytes, signature);
+                    });
+}
+
+void UpdateCheck::OnSignature(const QByteArray& executable, const NamedBytes& signature) {
+    const QByteArray signatureBytes = signature.ok() ? signature.reply.body : QByteArray();
+    if (!VerifyFile(m_config.updatePublicKey, m_name, executable, signatureBytes)) {
+        qCWarning(lcInfo) << m_name << "is refused: its signature is missing or not valid";
+        if (m_rejected)
+            m_rejected->insert(m_latest);
+        ShowUpdateFailed();
+        return End(UpdateCheckEnd::Failed);
+    }
+    Save(executable);
+}
+
+void UpdateCheck::Save(const QByteArray& executable) {
+    if (!executable.isEmpty()) {
+        // Exactly the bytes that were checked, written beside and renamed into
+        // place, runnable, and on the disk before they get their name.
+        const QString error =
+            ReplaceFile(m_savePath, executable, Durability::Flushed, 0755);
+        if (!error.isEmpty()) {
+            ShowMessage(m_window, QStringLiteral("无法将最新版保存至%1").arg(error),
+                        BoxStyle::OkInformation, UpdateFailedTitle);
+            return End(UpdateCheckEnd::Failed);
+        }
+    }
+    ShowMessage(m_window,
                 QStringLiteral("更新成功！\r\n最新版被保存至") +
-                    QDir::toNativeSeparators(savePath) +
+                    QDir::toNativeSeparators(m_savePath) +
                     QStringLiteral("请退出当前版并删除再运行最新版。"),
                 BoxStyle::Ok, UpdateTitle);
-    return UpdateCheckEnd::Saved;
+    End(UpdateCheckEnd::Saved);
 }
 
 } // namespace qinglan

@@ -3,12 +3,16 @@
 #include "config/Config.h"
 #include "shell/Environment.h"
 
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
-
-class QWidget;
+#include <QWidget>
 
 namespace qinglan {
+
+struct NamedBytes;
 
 // How an update check ended.
 enum class UpdateCheckEnd {
@@ -22,15 +26,46 @@ enum class UpdateCheckEnd {
 // "最新版本.txt" and, when that one is newer and the user agrees, saves the new
 // executable (Environment::UpdateDir, created when missing) and says so. Every
 // outcome but UpToDate-while-silent is told in a box parented to window. The
-// caller disables its start-up timer first, clears its silent flag on UpToDate
-// and ends the program on Saved.
+// check never waits for the network: it asks, and goes on when the answer comes;
+// Finished says how it ended. The owner disables its start-up timer first,
+// clears its silent flag on UpToDate and ends the program on Saved.
 //
-// With a public key in the configuration, the executable is saved only when the
-// update folder also holds its signature by that key (name + ".sig", over the
-// file's name and bytes); otherwise nothing is left, the failure box is shown,
-// and the version goes into *rejected so that this run does not offer it again.
-UpdateCheckEnd RunUpdateCheck(const Config& config, const Environment& environment,
-                              const QString& currentVersion, bool silent, QWidget* window,
-                              QSet<QString>* rejected = nullptr);
+// With a public key in the configuration, the executable's bytes are checked
+// against its signature (name + ".sig" in the update folder, over the file's
+// name and bytes) in memory, and exactly those bytes are written; a file that
+// was already at the save path is never taken unchecked. A refused version goes
+// into *rejected so that this run does not offer it again. Without a key, a
+// file already at the save path is taken as the update.
+class UpdateCheck final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(UpdateCheck)
+
+public:
+    UpdateCheck(Config config, Environment environment, QString currentVersion, bool silent,
+                QWidget* window, QSet<QString>* rejected, QObject* parent = nullptr);
+
+    void Start();
+
+signals:
+    void Finished(UpdateCheckEnd end);
+
+private:
+    void OnVersionFile(const QString& text);
+    void OnExecutable(const NamedBytes& executable);
+    void OnSignature(const QByteArray& executable, const NamedBytes& signature);
+    void Save(const QByteArray& executable);
+    void End(UpdateCheckEnd end);
+    void ShowUpdateFailed();
+
+    const Config m_config;
+    const Environment m_env;
+    const QString m_current;
+    const bool m_silent;
+    QPointer<QWidget> m_window;
+    QSet<QString>* const m_rejected;
+    QString m_latest;
+    QString m_name;
+    QString m_savePath;
+};
 
 } // namespace qinglan

@@ -1,101 +1,71 @@
 #include "mirror/BulkDownload.h"
 
 #include "cloud/Files.h"
-#include "cloud/Http.h"
 #include "entries/DataLayout.h"
 #include "mirror/Log.h"
 
 #include <QFileInfo>
-#include <QSet>
-
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace qinglan {
 
-BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dataPath,
-                                      const QString& itemsBaseUrl, int connections,
-                                      const std::function<void(qint64 done)>& progress) {
-    RemoveStalePartFiles(dataPath);
+BulkPass::BulkPass(QList<RemoteItem> items, QString dataPath, QString itemsBaseUrl,
+                   int connections, QObject* parent)
+    : QObject(parent), m_items(std::move(items)), m_dataPath(std::move(dataPath)),
+      m_itemsBaseUrl(std::move(itemsBaseUrl)), m_connections(std::max(1, connections)) {}
 
-    struct Shared {
-        std::mutex mutex;
-        std::condition_variable changed;
-        qsizetype next = 0;
-        QSet<QString> claimed; // entry files present or being downloaded
-        qint64 done = 0;
-        int running = 0;
-        bool stop = false;
-        int folderError = 0;
-    } shared;
+void BulkPass::Start() {
+    RemoveStalePartFiles(m_dataPath);
+    // From the event loop: the answer, even of a pass with nothing to do, comes
+    // after Start has returned.
+    QMetaObject::invokeMethod(this, &BulkPass::StartMore, Qt::QueuedConnection);
+}
 
-    const auto work = [&] {
-        std::unique_lock lock(shared.mutex);
-        for (;;) {
-            // The next item in listing order that needs a transfer; the ones
-            // before it that need none are counted on the way.
-            std::optional<QString> path;
-            QString url;
-            while (!shared.stop && shared.next < items.size()) {
-                const RemoteItem& item = items[shared.next++];
-                path = EntryFilePath(dataPath, item.RelationshipName);
-                if (path && !shared.claimed.contains(*path)) {
-                    shared.claimed.insert(*path);
-                    if (!QFileInfo::exists(*path)) {
-                        url = itemsBaseUrl + item.ResourceID;
-                        break;
-                    }
-                }
-                path.reset();
-                ++shared.done;
-            }
-            if (!path)
-                break;
-            lock.unlock();
-            const DownloadOutcome outcome = DownloadToFile(url, *path);
-            lock.lock();
-            ++shared.done;
-            if (outcome.result == DownloadResult::FileFailed &&
-                IsFolderFailure(outcome.fileError) && !shared.stop) {
-                // The folder takes no more: no further request.
-                shared.stop = true;
-                shared.folderError = outcome.fileError;
-                qCWarning(lcMirror) << "the pass stops: cannot write to" << dataPath;
-            }
-            shared.changed.notify_all();
+void BulkPass::StartMore() {
+    const qint64 before = m_done;
+    while (!m_stop && m_running < m_connections && m_next < m_items.size()) {
+        // The next item in listing order that needs a transfer; the ones before
+        // it that need none are counted on the way.
+        const RemoteItem& item = m_items[m_next++];
+        const auto path = EntryFilePath(m_dataPath, item.RelationshipName);
+        if (!path || m_claimed.contains(*path) || QFileInfo::exists(*path)) {
+            if (path)
+                m_claimed.insert(*path);
+            ++m_done;
+            continue;
         }
-        --shared.running;
-        shared.changed.notify_all();
-    };
-
-    std::vector<std::thread> workers;
-    const int count = std::max(1, connections);
-    shared.running = count;
-    for (int i = 0; i < count; ++i)
-        workers.emplace_back(work);
-    {
-        std::unique_lock lock(shared.mutex);
-        while (shared.running > 0) {
-            shared.changed.wait_for(lock, std::chrono::milliseconds(15));
-            const qint64 done = shared.done;
-            lock.unlock();
-            if (progress)
-                progress(done);
-            lock.lock();
-        }
+        m_claimed.insert(*path);
+        ++m_running;
+        DownloadToFile(m_itemsBaseUrl + item.ResourceID, *path, TransferKind::Entry, this,
+                       [this](DownloadOutcome outcome) {
+                           --m_running;
+                           ++m_done;
+                           if (outcome.result == DownloadResult::FileFailed &&
+                               IsFolderFailure(outcome.fileError) && !m_stop) {
+                               // The folder takes no more: no further request.
+                               m_stop = true;
+                               m_folderError = outcome.fileError;
+                               qCWarning(lcMirror) << "the pass stops: cannot write to"
+                                                   << m_dataPath;
+                           }
+                           emit Progress(m_done);
+                           StartMore();
+                       });
     }
-    for (std::thread& worker : workers)
-        worker.join();
-    if (progress)
-        progress(shared.done);
+    if (m_done != before)
+        emit Progress(m_done);
+    if (m_running == 0 && (m_stop || m_next >= m_items.size()))
+        Finish();
+}
 
+void BulkPass::Finish() {
+    if (m_finished)
+        return;
+    m_finished = true;
     BulkPassResult result;
-    result.folderError = shared.folderError;
+    result.folderError = m_folderError;
     QSet<QString> files;
-    for (const RemoteItem& item : items) {
-        if (const auto path = EntryFilePath(dataPath, item.RelationshipName))
+    for (const RemoteItem& item : m_items) {
+        if (const auto path = EntryFilePath(m_dataPath, item.RelationshipName))
             files.insert(*path);
     }
     result.listed = int(files.size());
@@ -104,9 +74,9 @@ BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QStr
             ++result.missing;
     }
     if (result.missing > 0)
-        qCWarning(lcMirror) << "pass over" << dataPath << "ended with" << result.missing << "of"
+        qCWarning(lcMirror) << "pass over" << m_dataPath << "ended with" << result.missing << "of"
                             << result.listed << "entries missing";
-    return result;
+    emit Finished(result);
 }
 
 } // namespace qinglan

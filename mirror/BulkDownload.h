@@ -1,10 +1,12 @@
 #pragma once
 
+#include "cloud/Http.h"
 #include "cloud/Listing.h"
 
+#include <QList>
+#include <QObject>
+#include <QSet>
 #include <QString>
-
-#include <functional>
 
 namespace qinglan {
 
@@ -20,18 +22,47 @@ struct BulkPassResult final {
 // The number of transfers a pass runs at once by default, as a browser does.
 inline constexpr int BulkConnections = 6;
 
-// Downloads every listed entry whose file is not in the data folder yet, with up
-// to connections transfers at once, each started in listing order. An entry
-// file that exists or is being downloaded counts as present, so two listed
-// names with one entry file make one request; entries without a file name of
-// their own are skipped. Part files left by an earlier pass that was cancelled
-// or killed are removed first. progress(done) is called on the calling thread
-// at least every few milliseconds while the pass runs, with the number of items
-// handled (downloaded, present, failed or skipped), and may process the
-// window's events. When a write fails because the folder cannot take it, no
-// further transfer starts.
-BulkPassResult DownloadMissingEntries(const QList<RemoteItem>& items, const QString& dataPath,
-                                      const QString& itemsBaseUrl, int connections,
-                                      const std::function<void(qint64 done)>& progress);
+// One bulk pass: downloads every listed entry whose file is not in the data
+// folder yet, with up to connections transfers at once, each started in
+// listing order, through the program's one transfer owner. Nothing here waits:
+// the pass asks, and goes on as the answers come, so the window that shows its
+// progress keeps painting and taking input. An entry file that exists or is
+// being downloaded counts as present, so two listed names with one entry file
+// make one request; entries without a file name of their own are skipped.
+// Part files left by an earlier pass of an ended program are removed first.
+// When a write fails because the folder cannot take it, no further transfer
+// starts.
+class BulkPass final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BulkPass)
+
+public:
+    BulkPass(QList<RemoteItem> items, QString dataPath, QString itemsBaseUrl, int connections,
+             QObject* parent = nullptr);
+
+    void Start();
+
+signals:
+    // The number of items handled so far (downloaded, present, failed or skipped).
+    void Progress(qint64 done);
+    // Every transfer has ended.
+    void Finished(const BulkPassResult& result);
+
+private:
+    void StartMore();
+    void Finish();
+
+    const QList<RemoteItem> m_items;
+    const QString m_dataPath;
+    const QString m_itemsBaseUrl;
+    const int m_connections;
+    qsizetype m_next = 0;
+    QSet<QString> m_claimed; // entry files present or being downloaded
+    qint64 m_done = 0;
+    int m_running = 0;
+    bool m_stop = false;
+    bool m_finished = false;
+    int m_folderError = 0;
+};
 
 } // namespace qinglan

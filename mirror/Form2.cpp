@@ -11,6 +11,8 @@
 #include "shell/Twips.h"
 #include "shell/WindowFetch.h"
 
+#include <QCloseEvent>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -94,31 +96,51 @@ void Form2::paintEvent(QPaintEvent*) {
 
 void Form2::AbortStartup() {
     m_startupAborted = true;
+    m_startupDone = true;
     Timer1->stop();
     close();
 }
 
 void Form2::BuildEntryIndex() {
-    emit MainWindowWanted();
-    if (m_startupAborted)
-        return;
     Timer1->stop();
+    m_waitingForMainWindow = true;
+    // The main window loads in full (its home page included) before the index
+    // is looked at: MainWindowOpened goes on from there.
+    emit MainWindowWanted();
+}
+
+void Form2::MainWindowOpened() {
+    if (!m_waitingForMainWindow || m_startupAborted)
+        return;
+    m_waitingForMainWindow = false;
 
     if (QFileInfo::exists(IndexPath(DataPath()))) {
+        m_startupDone = true;
         close();
         emit MainWindowWanted(); // only brings it to the front
         return;
     }
 
-    const QString listing = FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
-    if (listing.isEmpty()) {
-        close();
-        return;
-    }
-    const QString error = WriteEntryIndex(DataPath(), EntryIndexText(ListItems(listing)));
-    if (!error.isEmpty())
-        ShowFailure(this, error);
-    close();
+    FetchListingOrClose(this, m_config.ItemUrl(m_config.dataFolderId),
+                        [this](const QString& listing) {
+                            m_startupDone = true;
+                            if (listing.isEmpty()) {
+                                close();
+                                return;
+                            }
+                            const QString error =
+                                WriteEntryIndex(DataPath(), EntryIndexText(ListItems(listing)));
+                            if (!error.isEmpty())
+                                ShowFailure(this, error);
+                            close();
+                        });
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    event->accept();
+    // Closed by the user before the program has started: the program ends.
+    if (event->spontaneous() && !m_startupDone)
+        emit EndRequested();
 }
 
 QString Form2::PassEndText(const BulkPassResult& result, const QString& dataPath) {
@@ -149,26 +171,33 @@ void Form2::ShowDownloadControls() {
 
 void Form2::RunBulkDownload() {
     Timer2->stop();
+    // The window keeps painting, and Cancel works, while the listing is fetched.
+    FetchListingOrClose(this, m_config.ItemUrl(m_config.dataFolderId),
+                        [this](const QString& listing) {
+                            if (listing.isEmpty()) {
+                                emit PassEnded();
+                                close();
+                                return;
+                            }
+                            DownloadListed(ListItems(listing));
+                        });
+}
 
-    const QString listing = FetchTextOrClose(this, m_config.ItemUrl(m_config.dataFolderId));
-    if (listing.isEmpty()) {
-        emit PassEnded();
-        close();
-        return;
-    }
-
+void Form2::DownloadListed(const QList<RemoteItem>& items) {
     const int w = width(); // the track spans the whole window
     Label2->resize(w, Label2->height());
-    const BulkPassResult result = DownloadMissingEntries(
-        ListItems(listing), DataPath(), m_config.itemsBaseUrl, BulkConnections, [&](qint64 count) {
-            const double fill = double(w) / ExpectedEntryCount * double(count);
-            Label1->resize(int(fill), Label1->height());
-            QCoreApplication::processEvents();
-        });
-
-    ShowMessage(this, PassEndText(result, DataPath()));
-    emit PassEnded();
-    close();
+    auto* pass = new BulkPass(items, DataPath(), m_config.itemsBaseUrl, BulkConnections, this);
+    connect(pass, &BulkPass::Progress, this, [this, w](qint64 count) {
+        const double fill = double(w) / ExpectedEntryCount * double(count);
+        Label1->resize(int(fill), Label1->height());
+    });
+    connect(pass, &BulkPass::Finished, this, [this, pass](const BulkPassResult& result) {
+        pass->deleteLater();
+        ShowMessage(this, PassEndText(result, DataPath()));
+        emit PassEnded();
+        close();
+    });
+    pass->Start();
 }
 
 } // namespace qinglan

@@ -26,8 +26,10 @@ public:
     Form2(Config config, Environment environment);
     ~Form2() override;
 
-    // The start-up tick: has the main window opened, then builds ML when it is missing.
+    // The start-up tick: has the main window opened; once it is (MainWindowOpened),
+    // builds ML when it is missing.
     void BuildEntryIndex();
+    void MainWindowOpened();
     // The main window could not be loaded: start-up stops and the window closes.
     void AbortStartup();
 
@@ -59,15 +61,22 @@ signals:
     void PassEnded();
     // Cancel was pressed: the program is to end at once, closing no window.
     void CancelRequested();
+    // The user closed this window before the program had started: the program ends.
+    void EndRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     const Config m_config;
     const Environment m_env;
     QPixmap m_picture;
+    void DownloadListed(const QList<RemoteItem>& items);
+
     bool m_startupAborted = false;
+    bool m_startupDone = false;
+    bool m_waitingForMainWindow = false;
 };
 
 } // namespace qinglan

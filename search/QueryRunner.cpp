@@ -5,7 +5,6 @@
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "search/Log.h"
-#include "search/ResultPage.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
 
@@ -31,109 +30,171 @@ QueryRunner::QueryRunner(QueryContext context, QObject* parent)
 void QueryRunner::Run(const QString& query) {
     if (m_abandoned)
         return;
-    m_next = query;
-    if (m_running) {
-        // Asked for again from inside a pause of the running query.
-        m_superseded = true;
-        return;
+    const quint64 run = ++m_run;
+    if (!m_running) {
+        m_running = true;
+        emit Busy();
     }
-    m_running = true;
-    emit Busy();
-    bool done = false;
-    do {
-        m_superseded = false;
-        done = RunOnce(m_next) || m_abandoned;
-    } while (!done);
-    m_running = false;
-    emit Idle();
-}
 
-void QueryRunner::Abandon() { m_abandoned = true; }
-
-bool QueryRunner::RunOnce(const QString& query) {
+    // The scan finds the exact matches; the window keeps its events meanwhile,
+    // and a query asked for during a pause replaces this one at once.
     const QString index = ReadGbkTextFile(IndexPath(m_context.dataPath)).value_or(QString());
-    m_pictureListingRead = false;
-    m_pictureText.clear();
-    if (m_pictureListing.valid())
-        m_pictureListing.wait(); // a request of an abandoned run ends before the next
-    m_pictureListing = {};
-
+    QList<ExactMatch> matches;
     QElapsedTimer sinceYield;
     sinceYield.start();
     int lines = 0;
-    ResultPageSources sources;
-    sources.entryText = [this](const ExactMatch& match) {
-        return EntryText(match.resourceNumber, match.remoteName);
+    ResultPageSources scan;
+    scan.entryText = [&](const ExactMatch& match) {
+        matches.append(match);
+        return QString();
     };
-    sources.pictureAddress = [this](const QString& name) { return PictureAddress(name); };
-    sources.yield = [&] {
+    scan.yield = [&] {
         if (++lines % LinesPerClockCheck == 0 && sinceYield.elapsed() >= YieldIntervalMs) {
             QCoreApplication::processEvents();
             sinceYield.restart();
         }
-        return !m_superseded && !m_abandoned;
+        return Current(run);
     };
+    if (!BuildResultPage(index, query, scan) || !Current(run))
+        return; // a newer run owns the state now
 
-    const std::optional<QString> page = BuildResultPage(index, query, sources);
-    if (!page || m_abandoned)
-        return false;
-    const QString error = ShowPageFile(*m_context.view, m_context.resultPagePath, *page);
-    if (error.isEmpty())
-        emit PageShown(query);
-    else
-        emit PageFailed(QStringLiteral("无法写入结果页%1").arg(error));
-    return true;
+    m_query = query;
+    m_index = index;
+    m_matches = matches;
+    m_picturesAsked = false;
+    m_picturesRead = false;
+    m_waitingForPictures = false;
+    m_pictureListing.clear();
+    FetchEntry(run, 0);
 }
 
-QString QueryRunner::EntryText(const QString& resourceNumber, const QString& remoteName) {
-    // Entries whose name would not make a plain file in the data folder are
-    // never read or written on disk.
-    const auto path = EntryFilePath(m_context.dataPath, remoteName);
-    if (!path) {
-        qCWarning(lcSearch) << "entry" << remoteName << "names no plain file; it is never stored";
-        return {};
+void QueryRunner::FetchEntry(quint64 run, qsizetype next) {
+    if (!Current(run))
+        return;
+    // Each exact match in index order: downloaded when it is not in the data
+    // folder yet, then the next.
+    for (; next < m_matches.size(); ++next) {
+        const ExactMatch match = m_matches[next];
+        // Entries whose name would not make a plain file in the data folder are
+        // never read or written on disk.
+        const auto path = EntryFilePath(m_context.dataPath, match.remoteName);
+        if (!path) {
+            qCWarning(lcSearch) << "entry" << match.remoteName
+                                << "names no plain file; it is never stored";
+            continue;
+        }
+        if (QFileInfo::exists(*path))
+            continue;
+        // The picture folder's listing is wanted next: asked for now, beside the
+        // entry's download, so that the page waits for one round trip, not two.
+        AskForPictures(run);
+        const QString remoteName = match.remoteName;
+        const QString file = *path;
+        DownloadToFile(m_context.itemsBaseUrl + match.resourceNumber, file, TransferKind::Entry,
+                       this, [this, run, next, remoteName, file](DownloadOutcome outcome) {
+                           // Stored whatever became of the query that asked for it.
+                           if (outcome.ok()) {
+                               if (QFileInfo(file).size() == 0)
+                                   QFile::remove(file); // the next query tries again
+                               else
+                                   emit EntryStored(remoteName);
+                           }
+                           FetchEntry(run, next + 1);
+                       });
+        return;
     }
-    bool downloaded = false;
-    if (!QFileInfo::exists(*path) && !m_abandoned) {
-        // The picture folder's listing is wanted next: it is asked for now, beside
-        // the entry's download, so that the page waits for one round trip, not two.
-        if (!m_pictureListingRead && !m_pictureListing.valid())
-            m_pictureListing = m_worker.GetText(PictureFolder());
-        downloaded = DownloadToFile(m_context.itemsBaseUrl + resourceNumber, *path).ok();
-    }
-    const QString text = ReadGbkTextFile(*path).value_or(QString());
-    // No empty entry file stays: the next query tries the download again.
-    if (text.isEmpty()) {
-        qCWarning(lcSearch) << "entry" << remoteName
-                            << "has no text; the offline paragraph is shown";
-        QFile::remove(*path);
-    } else if (downloaded) {
-        // Announced only once it stays: the content index reads it at once.
-        emit EntryStored(remoteName);
-    }
-    return text;
+    ShowPage(run);
 }
 
 QString QueryRunner::PictureFolder() const {
     return m_context.itemsBaseUrl + QString::number(m_context.pictureFolderId);
 }
 
-QString QueryRunner::PictureAddress(const QString& displayName) {
-    const QString folder = PictureFolder();
-    if (!m_pictureListingRead && !m_abandoned) {
-        m_pictureText = m_pictureListing.valid() ? m_pictureListing.get().value_or(QString())
-                                                 : TryHttpGetText(folder);
-        m_pictureListingRead = true;
+void QueryRunner::AskForPictures(quint64 run) {
+    if (m_picturesAsked)
+        return;
+    m_picturesAsked = true;
+    FetchText(PictureFolder(), TransferKind::Listing, this, [this, run](const TextReply& reply) {
+        if (!Current(run))
+            return;
+        m_pictureListing = reply.text.value_or(QString());
+        m_picturesRead = true;
+        if (m_waitingForPictures)
+            ShowPage(run);
+    });
+}
+
+void QueryRunner::ShowPage(quint64 run) {
+    if (!Current(run))
+        return;
+    // An exact match shows its picture: the listing is read once per query.
+    if (!m_matches.isEmpty() && !m_picturesRead) {
+        m_waitingForPictures = true;
+        AskForPictures(run);
+        return;
     }
-    const QString candidates[] = {displayName + QStringLiteral(".jpg"),
-                                  displayName + QStringLiteral(".JPG"),
-                                  QStringLiteral("暂无图片.jpg"), QStringLiteral("暂无图片.JPG")};
-    for (const QString& name : candidates) {
-        const QString address = ItemUrlInListing(folder, m_pictureText, name);
-        if (!address.isEmpty())
-            return address;
+    m_waitingForPictures = false;
+
+    ResultPageSources sources;
+    sources.entryText = [this](const ExactMatch& match) {
+        const auto path = EntryFilePath(m_context.dataPath, match.remoteName);
+        if (!path)
+            return QString();
+        const QString text = ReadGbkTextFile(*path).value_or(QString());
+        // No empty entry file stays: the next query tries the download again.
+        if (text.isEmpty()) {
+            qCWarning(lcSearch) << "entry" << match.remoteName
+                                << "has no text; the offline paragraph is shown";
+            QFile::remove(*path);
+        }
+        return text;
+    };
+    sources.pictureAddress = [this](const QString& displayName) {
+        const QString folder = PictureFolder();
+        const QString candidates[] = {displayName + QStringLiteral(".jpg"),
+                                      displayName + QStringLiteral(".JPG"),
+                                      QStringLiteral("暂无图片.jpg"), QStringLiteral("暂无图片.JPG")};
+        for (const QString& name : candidates) {
+            const QString address = ItemUrlInListing(folder, m_pictureListing, name);
+            if (!address.isEmpty())
+                return address;
+        }
+        return QString();
+    };
+    // Local work only from here: the page is built and shown in one go.
+    const std::optional<QString> page = BuildResultPage(m_index, m_query, sources);
+    const QString query = m_query;
+    if (page) {
+        const QString error = ShowPageFile(*m_context.view, m_context.resultPagePath, *page);
+        if (error.isEmpty())
+            emit PageShown(query);
+        else
+            emit PageFailed(QStringLiteral("无法写入结果页%1").arg(error));
     }
-    return {};
+    Stop(run);
+}
+
+void QueryRunner::Stop(quint64 run) {
+    if (!Current(run) || !m_running)
+        return;
+    m_index.clear();
+    m_matches.clear();
+    m_pictureListing.clear();
+    m_running = false;
+    emit Idle();
+}
+
+void QueryRunner::Supersede() {
+    ++m_run;
+    if (m_running) {
+        m_running = false;
+        emit Idle();
+    }
+}
+
+void QueryRunner::Abandon() {
+    m_abandoned = true;
+    ++m_run;
 }
 
 } // namespace qinglan

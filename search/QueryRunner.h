@@ -1,7 +1,8 @@
 #pragma once
 
-#include "cloud/HttpWorker.h"
+#include "search/ResultPage.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -19,13 +20,15 @@ struct QueryContext final {
 };
 
 // Runs the query of the main window: reads the index, fetches the exactly
-// matching entry when it is not cached, and shows the result page.
+// matching entry when it is not cached, reads the picture folder's listing and
+// shows the result page, in that order.
 //
-// The window processes events while the index is scanned, so a follow-up click
-// or the contents command can ask for another query meanwhile. The newest
-// request wins: the running query is abandoned at its next pause, without
-// writing a page, and the newest text asked for is then run. Each request thus
-// runs at most once, and the page shown at the end is the last one asked for.
+// The window never waits for the network: the query asks for its transfers and
+// goes on when they answer, while the window paints and takes input. The
+// newest action wins: a query asked for meanwhile (a new query, a clicked
+// link, the contents command, back or forward), or another page shown in its
+// place (Supersede), replaces the waiting one. The older query's transfers may
+// still end and its entry be stored, but it writes and shows no page.
 class QueryRunner final : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(QueryRunner)
@@ -36,8 +39,11 @@ public:
     void Run(const QString& query);
     bool IsRunning() const { return m_running; }
 
-    // The program is ending: a running query stops at its next pause, and no
-    // query runs any more.
+    // Another page takes the view's place: a waiting query shows nothing.
+    void Supersede();
+
+    // The program is ending: a running query shows nothing, and no query runs
+    // any more.
     void Abandon();
 
 signals:
@@ -54,23 +60,26 @@ signals:
     void PageFailed(const QString& message);
 
 private:
-    bool RunOnce(const QString& query);
-    QString EntryText(const QString& resourceNumber, const QString& remoteName);
-    QString PictureAddress(const QString& displayName);
+    bool Current(quint64 run) const { return run == m_run && !m_abandoned; }
+    void FetchEntry(quint64 run, qsizetype next);
+    void AskForPictures(quint64 run);
+    void ShowPage(quint64 run);
+    void Stop(quint64 run);
     QString PictureFolder() const;
 
     const QueryContext m_context;
     bool m_running = false;
     bool m_abandoned = false;
-    // Set when a newer request arrived during a pause; its text is m_next.
-    bool m_superseded = false;
-    QString m_next;
-    // The picture folder's listing, read once per query; asked for beside the
-    // entry's download when there is one.
-    bool m_pictureListingRead = false;
-    QString m_pictureText;
-    std::future<std::optional<QString>> m_pictureListing;
-    HttpWorker m_worker;
+    // The current run; a newer one makes every older answer stale.
+    quint64 m_run = 0;
+    // The current run's state.
+    QString m_query;
+    QString m_index;
+    QList<ExactMatch> m_matches;
+    bool m_picturesAsked = false;
+    bool m_picturesRead = false;
+    bool m_waitingForPictures = false;
+    QString m_pictureListing;
 };
 
 } // namespace qinglan

@@ -1,7 +1,7 @@
 // HTTP fetch and download, named file fetch and the qinglan-cloud tool, against
 // a served store, a scripted server and nginx.
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "cloud/NamedFile.h"
 #include "cloud/Signature.h"
@@ -26,8 +26,8 @@ using namespace qinglan;
 
 namespace {
 
-HttpLimits TestLimits() {
-    HttpLimits limits;
+TransferLimits TestLimits() {
+    TransferLimits limits;
     limits.connect = std::chrono::milliseconds(2000);
     limits.stall = std::chrono::seconds(2);
     return limits;
@@ -89,13 +89,13 @@ void ReadTheStoreThrough(const QString& base, const QString& scratch) {
     const QString listing = *HttpGetText(base + QStringLiteral("102"));
     QCOMPARE(ListItems(listing).size(), 2);
     const QString target = scratch + QStringLiteral(".jpg");
-    QVERIFY(DownloadToFile(
+    QVERIFY(DownloadToFileNow(
                 ItemUrlInListing(base + QStringLiteral("102"), listing, QStringLiteral("甘草.jpg")),
                 target)
                 .ok());
     QCOMPARE(ReadAll(target), Binary());
     QCOMPARE(
-        GetNamedText(base, 103, QStringLiteral("主页.html"), scratch + QStringLiteral(".buffer")),
+        GetNamedTextNow(base, 103, QStringLiteral("主页.html"), scratch + QStringLiteral(".buffer")),
         QStringLiteral("<body>首页</body>"));
 }
 
@@ -114,7 +114,7 @@ private slots:
         QString error;
         QVERIFY2(m_cloud.Publish(SampleLibrary(), &error), qPrintable(error));
         QVERIFY(m_cloud.Start());
-        SetHttpLimits(TestLimits());
+        SetTransferLimits(TestLimits());
     }
 
     void publishedListingsReadBack() {
@@ -147,11 +147,11 @@ private slots:
                  QString());
 
         const QString target = m_tmp.filePath(QStringLiteral("图.jpg"));
-        QVERIFY(DownloadToFile(jpg, target).ok());
+        QVERIFY(DownloadToFileNow(jpg, target).ok());
         QCOMPARE(ReadAll(target), Binary());
         // Text files are stored in GBK.
         const QString entry = GetItemUrl(Folder(101), QStringLiteral("0001甘草.html"));
-        QVERIFY(DownloadToFile(entry, m_tmp.filePath(QStringLiteral("e.html"))).ok());
+        QVERIFY(DownloadToFileNow(entry, m_tmp.filePath(QStringLiteral("e.html"))).ok());
         QCOMPARE(ReadAll(m_tmp.filePath(QStringLiteral("e.html"))),
                  ToGbk(QStringLiteral("<h2>甘草</h2><p>补脾益气</p>")));
     }
@@ -210,12 +210,12 @@ private slots:
             QStringLiteral("http://127.0.0.1:%1/x").arg(UnusedPort())};
         for (const QString& url : urls) {
             const QString fresh = m_tmp.filePath(QStringLiteral("fresh.bin"));
-            QVERIFY(!DownloadToFile(url, fresh).ok());
+            QVERIFY(!DownloadToFileNow(url, fresh).ok());
             QVERIFY2(!QFileInfo::exists(fresh), qPrintable(url));
 
             const QString existing = m_tmp.filePath(QStringLiteral("existing.bin"));
             QVERIFY(WriteFile(existing, "old content"));
-            QVERIFY(!DownloadToFile(url, existing).ok());
+            QVERIFY(!DownloadToFileNow(url, existing).ok());
             QCOMPARE(ReadAll(existing), QByteArray("old content"));
         }
         // No temporary files are left behind either.
@@ -231,11 +231,11 @@ private slots:
     }
 
     void aTrickleAnEndlessBodyAndASlowDownloadAreGivenUp() {
-        HttpLimits limits = TestLimits();
-        limits.textTotal = std::chrono::seconds(2);
-        limits.maxTextBytes = 4096;
+        TransferLimits limits = TestLimits();
+        limits.listing.total = std::chrono::seconds(2);
+        limits.listing.maxBytes = 4096;
         limits.stall = std::chrono::seconds(2);
-        SetHttpLimits(limits);
+        SetTransferLimits(limits);
         const std::string slowBody(2000, 'x');
         RawHttpServer server([&](const std::string& head) {
             RawHttpServer::Reply reply{RawHttpServer::Response("200 OK", slowBody)};
@@ -258,37 +258,37 @@ private slots:
         QVERIFY(!HttpGetText(server.Url(QStringLiteral("/chunked"))));
         // A download slower than a kilobyte a second fails and leaves nothing.
         const QString target = m_tmp.filePath(QStringLiteral("slow.bin"));
-        const DownloadOutcome slow = DownloadToFile(server.Url(QStringLiteral("/trickle")), target);
+        const DownloadOutcome slow = DownloadToFileNow(server.Url(QStringLiteral("/trickle")), target);
         QCOMPARE(slow.result, DownloadResult::TransferFailed);
         QVERIFY(!QFileInfo::exists(target));
         QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("slow.bin*")}, QDir::Files),
                  QStringList());
-        SetHttpLimits(TestLimits());
+        SetTransferLimits(TestLimits());
     }
 
     void namedText() {
         const QString buffer = m_tmp.filePath(QStringLiteral("qnln2.html"));
         QFile::remove(buffer);
         const QString base = m_cloud.ItemsBaseUrl();
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.html"), buffer),
+        QCOMPARE(GetNamedTextNow(base, 103, QStringLiteral("主页.html"), buffer),
                  QStringLiteral("<body>首页</body>"));
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
         // Not listed, or listed under another case: empty, and the buffer is untouched.
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("帮助.html"), buffer), QString());
-        QCOMPARE(GetNamedText(base, 103, QStringLiteral("主页.HTML"), buffer), QString());
+        QCOMPARE(GetNamedTextNow(base, 103, QStringLiteral("帮助.html"), buffer), QString());
+        QCOMPARE(GetNamedTextNow(base, 103, QStringLiteral("主页.HTML"), buffer), QString());
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
         // Without a network: empty, buffer untouched.
         const QString offline =
             QStringLiteral("http://127.0.0.1:%1/items/TESTOWNER!").arg(UnusedPort());
-        QCOMPARE(GetNamedText(offline, 103, QStringLiteral("主页.html"), buffer), QString());
+        QCOMPARE(GetNamedTextNow(offline, 103, QStringLiteral("主页.html"), buffer), QString());
         QCOMPARE(ReadAll(buffer), ToGbk(QStringLiteral("<body>首页</body>")));
 
         // DownloadNamedFile leaves the file at the path, replacing one there.
         const QString saved = m_tmp.filePath(QStringLiteral("saved.jpg"));
         QVERIFY(WriteFile(saved, "older"));
-        QVERIFY(DownloadNamedFile(base, 102, QStringLiteral("甘草.jpg"), saved).ok());
+        QVERIFY(DownloadNamedFileNow(base, 102, QStringLiteral("甘草.jpg"), saved).ok());
         QCOMPARE(ReadAll(saved), Binary());
-        QVERIFY(!DownloadNamedFile(base, 102, QStringLiteral("none.jpg"),
+        QVERIFY(!DownloadNamedFileNow(base, 102, QStringLiteral("none.jpg"),
                                    m_tmp.filePath(QStringLiteral("n")))
                      .listed);
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("n"))));
@@ -306,30 +306,57 @@ private slots:
         });
         const QString buffer = m_tmp.filePath(QStringLiteral("buffer2"));
         QVERIFY(WriteFile(buffer, "old"));
-        QCOMPARE(GetNamedText(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"),
+        QCOMPARE(GetNamedTextNow(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"),
                               buffer),
                  QString());
         QCOMPARE(server.requests(), 2);
     }
 
-    void fetchTextOrCloseReportsAndClosesTheWindow() {
+    void aListingFetchThatFailsOrGetsNoListingReportsAndClosesTheWindow() {
         QWidget window;
-        window.show();
         MessageBoxAnswerer answerer;
-        QCOMPARE(
-            FetchTextOrClose(&window, QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort())),
-            QString());
-        QCOMPARE(answerer.seen().size(), 1);
-        QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
-        QCOMPARE(answerer.seen()[0].title, QStringLiteral("Qinglan"));
-        QCOMPARE(answerer.seen()[0].icon, QMessageBox::NoIcon);
-        QCOMPARE(answerer.seen()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(!window.isVisible());
-        // Success: the text, no box, the window stays.
-        window.show();
-        QVERIFY(FetchTextOrClose(&window, Folder(103)).contains(QStringLiteral("主页.html")));
-        QCOMPARE(answerer.seen().size(), 1);
-        QVERIFY(window.isVisible());
+        RawHttpServer errors([](const std::string& head) {
+            if (head.find("/missing") != std::string::npos)
+                return RawHttpServer::Reply{
+                    RawHttpServer::Response("404 Not Found", "<html>not here</html>")};
+            if (head.find("/empty") != std::string::npos)
+                return RawHttpServer::Reply{RawHttpServer::Response("200 OK", "")};
+            return RawHttpServer::Reply{
+                RawHttpServer::Response("500 Internal Server Error", "<Items></Items>")};
+        });
+        const QString failing[] = {
+            QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort()), // no server
+            errors.Url(QStringLiteral("/missing")),                  // an error page
+            errors.Url(QStringLiteral("/empty")),                    // 200 without a listing
+            errors.Url(QStringLiteral("/broken")),                   // a listing with status 500
+        };
+        int boxes = 0;
+        for (const QString& url : failing) {
+            window.show();
+            std::optional<QString> result;
+            FetchListingOrClose(&window, url, [&](const QString& listing) { result = listing; });
+            QVERIFY(!result); // nothing waits: the answer comes later
+            QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+            QCOMPARE(*result, QString());
+            QCOMPARE(answerer.seen().size(), ++boxes);
+            QCOMPARE(answerer.seen().last().text, QStringLiteral("获取信息失败，请检测网络连接"));
+            QCOMPARE(answerer.seen().last().title, QStringLiteral("Qinglan"));
+            QCOMPARE(answerer.seen().last().icon, QMessageBox::NoIcon);
+            QCOMPARE(answerer.seen().last().buttons,
+                     QMessageBox::StandardButtons(QMessageBox::Ok));
+            QVERIFY(!window.isVisible());
+        }
+        // A listing, also one that lists nothing: the text, no box, the window stays.
+        for (int folder : {103, 104}) {
+            window.show();
+            std::optional<QString> result;
+            FetchListingOrClose(&window, Folder(folder),
+                                [&](const QString& listing) { result = listing; });
+            QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+            QVERIFY(result->contains(QStringLiteral("<Items>")));
+            QCOMPARE(answerer.seen().size(), boxes);
+            QVERIFY(window.isVisible());
+        }
     }
 
     void signaturesRoundTripAndRefuseEveryForgery() {
@@ -393,8 +420,8 @@ private slots:
              {QStringLiteral("Qinglan2.0.0.9"), QStringLiteral("最新版本.txt")}) {
             const QString file = dir.filePath(name),
                           sig = dir.filePath(name + QStringLiteral(".sig"));
-            QVERIFY(DownloadToFile(ItemUrlInListing(folder, listing, name), file).ok());
-            QVERIFY(DownloadToFile(ItemUrlInListing(folder, listing, name + QStringLiteral(".sig")),
+            QVERIFY(DownloadToFileNow(ItemUrlInListing(folder, listing, name), file).ok());
+            QVERIFY(DownloadToFileNow(ItemUrlInListing(folder, listing, name + QStringLiteral(".sig")),
                                    sig)
                         .ok());
             QVERIFY2(VerifyFile(publicKey, name, ReadAll(file), ReadAll(sig)), qPrintable(name));
@@ -450,7 +477,7 @@ private slots:
         QVERIFY(StartNginx(nginxProcess, dir.path(),
                            server(good, QStringLiteral("localhost")) +
                                server(wrong, QStringLiteral("wrong.example"))));
-        SetExtraCertificateAuthorities(dir.filePath(QStringLiteral("ca.pem")));
+        Transfers::SetExtraCertificateAuthorities(dir.filePath(QStringLiteral("ca.pem")));
         const QString base = QStringLiteral("https://localhost:%1/items/TESTOWNER!").arg(good);
         ReadTheStoreThrough(base, m_tmp.filePath(QStringLiteral("tls")));
         if (QTest::currentTestFailed())
@@ -458,7 +485,7 @@ private slots:
         // A certificate for another host is refused, as is one no trusted authority signed.
         QVERIFY(
             !HttpGetText(QStringLiteral("https://localhost:%1/items/TESTOWNER!102").arg(wrong)));
-        SetExtraCertificateAuthorities({});
+        Transfers::SetExtraCertificateAuthorities({});
         QVERIFY(!HttpGetText(base + QStringLiteral("102")));
         nginxProcess.terminate();
         QVERIFY(nginxProcess.waitForFinished(10000));

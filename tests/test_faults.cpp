@@ -1,8 +1,8 @@
 // What real networks and machines do to the program: hostile pages, broken and
 // silent servers, a read-only data folder, damaged index files.
 #include "app/Form1.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "entries/DataLayout.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
@@ -48,10 +48,10 @@ class TestFaults final : public QObject {
 
 private slots:
     void initTestCase() {
-        HttpLimits limits;
+        TransferLimits limits;
         limits.connect = std::chrono::milliseconds(2000);
         limits.stall = std::chrono::seconds(2);
-        SetHttpLimits(limits);
+        SetTransferLimits(limits);
     }
 
     void scriptsInEntriesCannotReadLocalFiles() {

@@ -2,7 +2,7 @@
 // start-up timer chain, against a served cloud.
 #include "app/Form1.h"
 #include "browser/Form4.h"
-#include "cloud/Http.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/Listing.h"
 #include "info/Form3.h"
 #include "info/InfoPages.h"

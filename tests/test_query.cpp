@@ -1,8 +1,8 @@
 // The query in the main window against a served cloud: caching, pictures,
 // offline pages, entry links, contents and find.
 #include "app/Form1.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "search/FindBar.h"
@@ -361,6 +361,7 @@ private slots:
         // Down chooses the first, Enter queries it: the same page as typed by hand.
         QTest::keyClick(w->form->Text1, Qt::Key_Down);
         QTest::keyClick(w->form->Text1, Qt::Key_Return);
+        QVERIFY(w->WaitForQuery());
         QVERIFY(!list->isVisible());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参"));
         QCOMPARE(w->Page(), direct);
@@ -370,6 +371,7 @@ private slots:
         QTest::keyClicks(w->form->Text1, QStringLiteral("gc"));
         QVERIFY(list->isVisible());
         QTest::keyClick(w->form->Text1, Qt::Key_Return);
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("gc"));
         QVERIFY(w->Page().contains(QStringLiteral("<h1>未找到任何信息</h1>")));
     }

@@ -1,8 +1,8 @@
 // Reading comfort in the main window: the pages of a run as history, zoom kept
 // across pages, a PDF of the entry, and a right-click menu of only what works.
 #include "app/History.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "search/QueryRunner.h"
 #include "shell/HtmlView.h"
 #include "shell/ViewActions.h"

@@ -2,8 +2,8 @@
 // the home page.
 #include "app/Form1.h"
 #include "app/Program.h"
+#include "cloud/BlockingHttp.h"
 #include "cloud/GbkText.h"
-#include "cloud/Http.h"
 #include "cloud/Listing.h"
 #include "entries/DataLayout.h"
 #include "entries/EntryIndex.h"
@@ -104,13 +104,18 @@ private slots:
                  QStringList{QStringLiteral("ML")});
     }
 
-    void emptyListingAndErrorPageGiveAnEmptyIndex() {
+    void anEmptyListingGivesAnEmptyIndexAndAnErrorPageNone() {
         Start empty(m_cloud.ItemsBaseUrl(), 14);
         QVERIFY(empty.Run());
         QCOMPARE(ReadAll(empty.IndexFile()), QByteArray("\r\n"));
-        Start error(m_cloud.ItemsBaseUrl(), 999); // no such folder: a 404 page
+        // No such folder: a 404 page is no listing. An empty index written from it
+        // would stay for ever; the failure is told and the next start tries again.
+        MessageBoxAnswerer answerer;
+        Start error(m_cloud.ItemsBaseUrl(), 999);
         QVERIFY(error.Run());
-        QCOMPARE(ReadAll(error.IndexFile()), QByteArray("\r\n"));
+        QCOMPARE(answerer.seen().size(), 1);
+        QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
+        QVERIFY(!QFileInfo::exists(error.IndexFile()));
     }
 
     void anExistingIndexMeansNoListingRequest() {

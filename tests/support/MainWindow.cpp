@@ -1,7 +1,10 @@
 #include "tests/support/MainWindow.h"
 
+#include "search/QueryRunner.h"
+
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 MainWindow::MainWindow(const qinglan::Config& config)
@@ -10,9 +13,20 @@ MainWindow::MainWindow(const qinglan::Config& config)
     form->Timer2->setInterval(3600000);
 }
 
-bool MainWindow::Open() { return form->Open(); }
+bool MainWindow::Open() {
+    if (!form->Open())
+        return false;
+    // The window shows itself once its home page is there.
+    return QTest::qWaitFor([this] { return form->isVisible(); }, 60000);
+}
 
 void MainWindow::Query(const QString& text) {
     form->Text1->setText(text);
     form->Command1->click();
+    WaitForQuery();
+}
+
+bool MainWindow::WaitForQuery() {
+    return QTest::qWaitFor([this] { return !form->Query() || !form->Query()->IsRunning(); },
+                           60000);
 }

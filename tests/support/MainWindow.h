@@ -11,8 +11,11 @@ struct MainWindow : Sandbox {
     std::unique_ptr<qinglan::Form1> form;
 
     explicit MainWindow(const qinglan::Config& config);
-    // Opens the window (start-up runs); false when start-up failed.
+    // Opens the window (start-up runs) and waits until it shows itself; false
+    // when start-up failed.
     bool Open();
-    // Runs one query as the button does.
+    // Runs one query as the button does, and waits until it has ended.
     void Query(const QString& text);
+    // Waits until no query runs any more.
+    bool WaitForQuery();
 };
