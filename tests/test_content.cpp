@@ -1,9 +1,9 @@
 // Search by what herbs do: the entry section reader, the facets of 性味 and 归经,
 // the content index and its ranking, and the search page in the main window.
+#include "check/CheckController.h"
 #include "cloud/GbkText.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
-#include "search/CheckController.h"
 #include "search/ContentIndex.h"
 #include "search/ContentSearch.h"
 #include "search/IndexKeeper.h"

@@ -1,8 +1,8 @@
 // The prescription check: the rules as data, names understood whole, doses,
 // pregnancy and toxicity from the entries, and the page it gives.
+#include "check/Prescription.h"
 #include "entries/CompatibilityRules.h"
 #include "entries/EntrySections.h"
-#include "search/Prescription.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestMain.h"
 

@@ -1,4 +1,4 @@
-#include "search/Prescription.h"
+#include "check/Prescription.h"
 
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
