@@ -6,7 +6,6 @@
 // Usage: qinglan-synth-library OUT [N]
 #include "bench/BenchSupport.h"
 #include "bench/SynthNames.h"
-#include "entries/EntrySections.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -135,7 +134,14 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
     const QStringList effectWords = effectList.split(u',');
     for (int i = 0; i < effectWords.size(); ++i)
         pharmacology += QString(QChar(0x2460 + i)) + effectWords[i] + QStringLiteral("作用。");
-    // The library's sections in its order (KnownSectionNames).
+    // Thirteen of the library's sections, in its order (KnownSectionNames, which
+    // also has the optional 拉丁名 and 英文名).
+    static const QString names[] = {
+        QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),
+        QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
+        QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
+        QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
+        QStringLiteral("名家论述")};
     QString sections[] = {
         QStringLiteral("%1子、%2草。").arg(name.left(1), name.right(1)),
         NatureTaste(rng),
@@ -153,13 +159,13 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
             QStringLiteral("等。"),
         QString(), // 名家论述, filled below
     };
-    static_assert(std::size(sections) == 13);
+    static_assert(std::size(sections) == std::size(names));
     QString text;
     const auto assemble = [&] {
         text = QStringLiteral("<h2>") + name + QStringLiteral("</h2>\r\n");
         for (int i = 0; i < 13; ++i)
-            text += QStringLiteral("<p><b>【") + qinglan::KnownSectionNames().at(i) +
-                    QStringLiteral("】</b>") + sections[i] + QStringLiteral("</p>\r\n");
+            text += QStringLiteral("<p><b>【") + names[i] + QStringLiteral("】</b>") + sections[i] +
+                    QStringLiteral("</p>\r\n");
     };
     const int growing[] = {2, 10, 12};
     assemble();

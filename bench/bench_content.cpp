@@ -5,10 +5,10 @@
 // the check of a 20-herb prescription.
 // Usage: bench_content SOURCE WORKDIR
 #include "bench/BenchSupport.h"
+#include "check/Prescription.h"
 #include "cloud/GbkText.h"
 #include "search/ContentIndex.h"
 #include "search/ContentSearch.h"
-#include "search/Prescription.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -69,8 +69,18 @@ std::optional<CompatibilityRules> CompatibilityRules::Parse(QStringView text, QS
                 return fail(QStringLiteral("prepared forms without names"));
             for (const QString& form : forms)
                 result.preparedForms.insert(form, material);
+        } else if (line.startsWith(u"group ")) {
+            const qsizetype equals = line.indexOf(u'=');
+            if (equals < 0)
+                return fail(QStringLiteral("a group needs \"names = materials\""));
+            const QStringList groupNames = names(line.mid(6, equals - 6));
+            const QStringList members = names(line.mid(equals + 1));
+            if (groupNames.isEmpty() || members.isEmpty())
+                return fail(QStringLiteral("a group without names"));
+            for (const QString& name : groupNames)
+                result.groups.insert(name, members);
         } else {
-            return fail(QStringLiteral("not a source, rule or prepared line"));
+            return fail(QStringLiteral("not a source, rule, prepared or group line"));
         }
     }
     return result;

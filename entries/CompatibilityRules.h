@@ -30,6 +30,9 @@ struct CompatibilityRules final {
     QList<CompatibilityRule> rules;
     // A prepared form's name ("法半夏") to its material ("半夏").
     QHash<QString, QString> preparedForms;
+    // A name the classical verses use for several materials ("贝母") to those
+    // materials ("川贝母", "浙贝母", ...).
+    QHash<QString, QStringList> groups;
 
     // Whether a rule names material.
     bool NamesMaterial(const QString& material) const;
@@ -37,7 +40,8 @@ struct CompatibilityRules final {
     // The rules compiled into the program.
     static const CompatibilityRules& Compiled();
     // Reads rules text; nullopt with a description in *error for a line that is
-    // not of the three forms, or a rule whose kind has no source.
+    // not of the four forms (source, rule, prepared, group), or a rule whose kind
+    // has no source.
     static std::optional<CompatibilityRules> Parse(QStringView text, QString* error = nullptr);
 };
 

@@ -517,6 +517,12 @@ bool ContentIndex::Add(const QString& listedName) {
     return true;
 }
 
+bool ContentIndex::Finds(QStringView word) {
+    bool any = false;
+    ForEachRun(word, [&any](const QList<char32_t>&, bool) { any = true; });
+    return any;
+}
+
 QList<qint64> ContentIndex::SectionsWith(const QString& word) const {
     // One expression per run of the word, all of which must be in the section: a
     // character is the start of a token; a run of characters is its pairs in a

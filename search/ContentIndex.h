@@ -71,6 +71,9 @@ public:
     // word: a single character, a run of characters (found as its pairs in a
     // row) or a Latin word. Empty for a word with nothing to find.
     QList<qint64> SectionsWith(const QString& word) const;
+    // Whether word holds anything SectionsWith can find: a Chinese character, a
+    // letter or a digit ("，" and "*" hold none).
+    static bool Finds(QStringView word);
     static constexpr int SectionSlots = 16;
     // The slot of a section name; 0 for a section outside the library's set.
     static int SectionSlot(QStringView name);

@@ -1,6 +1,7 @@
 #include "search/ContentSearch.h"
 
 #include "search/ContentIndex.h"
+#include "search/Simplified.h"
 #include "shell/Pages.h"
 
 #include <QJsonArray>
@@ -85,10 +86,18 @@ bool SearchRequest::IsEmpty() const {
 SearchRequest SearchRequest::FromJson(const QJsonObject& state) {
     SearchRequest request;
     static const QRegularExpression spaces(QStringLiteral("[\\s　]+"));
-    const QString text = state.value(QStringLiteral("q")).toString().left(200);
+    const QString text = SimplifiedChinese(state.value(QStringLiteral("q"))
+                                               .toString()
+                                               .left(200)
+                                               .normalized(QString::NormalizationForm_KC));
     for (const QString& word : text.split(spaces, Qt::SkipEmptyParts)) {
-        if (!request.words.contains(word) && request.words.size() < 8)
+        if (!ContentIndex::Finds(word) || request.words.contains(word) ||
+            request.unused.contains(word))
+            continue;
+        if (request.words.size() < MaxWords)
             request.words << word;
+        else
+            request.unused << word;
     }
     const QString section = state.value(QStringLiteral("section")).toString();
     if (SearchableSections().contains(section))
@@ -247,6 +256,10 @@ QString SearchResultsHtml(const SearchResults& results, const SearchRequest& req
             "<p class=hint>输入功效、主治等词语（以空格分隔），或选择性、味、归经、毒性。</p>");
         return html;
     }
+    if (!request.unused.isEmpty())
+        html += QStringLiteral("<p class=warn>只用了前 %1 个词检索，未用：")
+                    .arg(SearchRequest::MaxWords) +
+                Escaped(request.unused.join(u' ')) + QStringLiteral("</p>");
     html += QStringLiteral("<p class=count>共 %1 个条目</p>").arg(results.hits.size());
     const qsizetype shown = std::min<qsizetype>(results.hits.size(), limit);
     for (qsizetype i = 0; i < shown; ++i) {
@@ -301,7 +314,8 @@ QString SearchPageHtml() {
                ".group label{margin-right:8px;white-space:nowrap}"
                "#results{margin:8px}.hit p{margin:2px "
                "0}.snippet{color:#444;font-size:14px;margin-left:1em}"
-               "mark{background:#F5D76E}.hit{margin-bottom:6px}.cover{color:#5B4A2B}</style>"
+               "mark{background:#F5D76E}.hit{margin-bottom:6px}.cover{color:#5B4A2B}.warn{color:#"
+               "A03000}</style>"
                "<form id=qs data-bridge=qinglanSearch onsubmit=\"return false\"><h2>检索</h2>"
                "<input type=text name=q id=q placeholder=\"功效、主治等词语，以空格分隔\" "
                "autocomplete=off> "

@@ -18,8 +18,10 @@ class ContentIndex;
 // or anywhere), and filters that combine: every group that has a choice must be
 // met (AND), any choice of a group meets it (OR).
 struct SearchRequest final {
+    static constexpr int MaxWords = 8;
     QStringList words;
-    QString section; // empty: every section
+    QStringList unused; // words past MaxWords, not searched (the page names them)
+    QString section;    // empty: every section
     QSet<QString> natures;
     QSet<QString> tastes;
     QSet<QString> meridians;
@@ -28,7 +30,10 @@ struct SearchRequest final {
     bool IsEmpty() const;
     // From the page's state: {"q": "...", "section": "...", "nature": [...],
     // "taste": [...], "meridian": [...], "toxicity": [...]}. Unknown values and
-    // keys are ignored; nothing in it is trusted beyond being text.
+    // keys are ignored; nothing in it is trusted beyond being text. The words are
+    // read in NFKC form (full-width letters and digits as ASCII) and in simplified
+    // characters (清熱 is 清热), as the entries are written; a word with nothing
+    // searchable in it ("，", "*") is dropped, and a word repeated counts once.
     static SearchRequest FromJson(const QJsonObject& state);
 };
 

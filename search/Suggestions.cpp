@@ -1,11 +1,11 @@
 #include "search/Suggestions.h"
 
 #include "entries/EntryIndex.h"
+#include "search/Simplified.h"
 
 #include <QHash>
 #include <QSet>
 
-#include <opencc/opencc.h>
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
 
@@ -216,46 +216,8 @@ int Tier(QStringView haystack, QStringView needle) {
 
 } // namespace
 
-// OpenCC's phrase-aware traditional to simplified conversion.
-class SuggestionIndex::Converter final {
-public:
-    // Opened once per process, on first use.
-    static std::shared_ptr<const Converter> Shared() {
-        static const std::shared_ptr<const Converter> shared = Open();
-        return shared;
-    }
-
-    ~Converter() { opencc_close(m_handle); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // The text converted; the text itself when OpenCC fails on it.
-    QString Convert(const QString& text) const {
-        const QByteArray utf8 = text.toUtf8();
-        char* converted = opencc_convert_utf8(m_handle, utf8.constData(), size_t(utf8.size()));
-        if (converted == nullptr)
-            return text;
-        QString result = QString::fromUtf8(converted);
-        opencc_convert_utf8_free(converted);
-        return result;
-    }
-
-private:
-    explicit Converter(opencc_t handle) : m_handle(handle) {}
-
-    static std::shared_ptr<const Converter> Open() {
-        const opencc_t handle = opencc_open(OPENCC_DEFAULT_CONFIG_TRAD_TO_SIMP);
-        if (handle == reinterpret_cast<opencc_t>(-1) || handle == nullptr)
-            return nullptr;
-        return std::shared_ptr<const Converter>(new Converter(handle));
-    }
-
-    const opencc_t m_handle;
-};
-
 SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
     SuggestionIndex index;
-    index.m_converter = Converter::Shared();
     Transliteration icu;
     QSet<QStringView> seen;
 
@@ -286,12 +248,8 @@ SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
     return index;
 }
 
-QString SuggestionIndex::Simplified(const QString& text) const {
-    if (!m_converter)
-        return {};
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return {};
-    const QString simplified = m_converter->Convert(text);
+QString SuggestionIndex::Simplified(const QString& text) {
+    const QString simplified = SimplifiedChinese(text);
     return simplified == text ? QString() : simplified;
 }
 

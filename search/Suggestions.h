@@ -55,15 +55,10 @@ private:
         std::string pinyinV; // "nvzhenzi" when the name has a ü, otherwise empty
         std::string initials;
     };
-    class Converter;
-
     // The typed text in simplified characters, or empty when it has none to change.
-    QString Simplified(const QString& text) const;
+    static QString Simplified(const QString& text);
 
     std::vector<Name> m_names;
-    // Shared by every index of the process; null when OpenCC cannot be opened,
-    // and then typed text is used as it is.
-    std::shared_ptr<const Converter> m_converter;
 };
 
 } // namespace qinglan

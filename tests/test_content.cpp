@@ -1,9 +1,9 @@
 // Search by what herbs do: the entry section reader, the facets of 性味 and 归经,
 // the content index and its ranking, and the search page in the main window.
+#include "check/CheckController.h"
 #include "cloud/GbkText.h"
 #include "entries/EntrySections.h"
 #include "entries/Facets.h"
-#include "search/CheckController.h"
 #include "search/ContentIndex.h"
 #include "search/ContentSearch.h"
 #include "search/IndexKeeper.h"
@@ -51,16 +51,6 @@ QList<LibraryEntry> SampleEntries() {
     return entries;
 }
 
-// The text of a section as the library writes it, found without the reader.
-QString RawSection(const QString& html, const QString& name) {
-    const QString open = QStringLiteral("<p><b>【") + name + QStringLiteral("】</b>");
-    const qsizetype start = html.indexOf(open);
-    if (start < 0)
-        return {};
-    const qsizetype end = html.indexOf(QStringLiteral("</p>"), start);
-    return html.mid(start + open.size(), end - start - open.size());
-}
-
 // A data folder holding the whole sample library as a bulk pass leaves it.
 QString WriteSampleData(const Sandbox& box, const QList<LibraryEntry>& entries) {
     QString index = QStringLiteral("\r\n");
@@ -86,6 +76,25 @@ class TestContent final : public QObject {
     Q_OBJECT
 
     QList<LibraryEntry> m_library = SampleEntries();
+
+    // The content index of the whole sample library in box's data folder.
+    std::unique_ptr<ContentIndex> SampleIndex(const Sandbox& box) const {
+        if (!QDir().mkpath(box.Data()))
+            return nullptr;
+        const QString indexText = WriteSampleData(box, m_library);
+        auto index = ContentIndex::Open(box.Data(), true);
+        if (!index || index->Sync(indexText) != int(m_library.size()))
+            return nullptr;
+        return index;
+    }
+
+    static SearchRequest Typed(const char* text) {
+        return SearchRequest::FromJson(QJsonObject{{QStringLiteral("q"), QString::fromUtf8(text)}});
+    }
+
+    static QStringList Found(const ContentIndex& index, const char* text) {
+        return Names(RunSearch(index, Typed(text)));
+    }
 
 private slots:
     void facetsOfEntriesCheckedByHand_data() {
@@ -259,6 +268,32 @@ private slots:
         std::sort(found.begin(), found.end());
         std::sort(expected.begin(), expected.end());
         QCOMPARE(found, expected);
+    }
+
+    void traditionalAndFullWidthWordsFindWhatTheirPlainFormsFind() {
+        Sandbox box;
+        const auto index = SampleIndex(box);
+        QVERIFY(index);
+        const QList<std::pair<const char*, const char*>> forms = {
+            {"清熱", "清热"}, {"當歸", "当归"}, {"Ｒｇ１", "Rg1"}, {"清熱　解毒", "清热 解毒"}};
+        for (const auto& [typed, plain] : forms) {
+            QVERIFY2(!Found(*index, plain).isEmpty(), plain);
+            QCOMPARE(Found(*index, typed), Found(*index, plain));
+        }
+    }
+
+    void wordsWithNothingSearchableAreDroppedAndWordsPastTheEighthNamed() {
+        Sandbox box;
+        const auto index = SampleIndex(box);
+        QVERIFY(index);
+        QVERIFY(!Found(*index, "清热 解毒").isEmpty());
+        QCOMPARE(Found(*index, "清热 ， 解毒"), Found(*index, "清热 解毒"));
+        QCOMPARE(Typed("* ( - 清热 清热").words, QStringList{QStringLiteral("清热")});
+        const SearchRequest many = Typed("一 二 三 四 五 六 七 八 九 十");
+        QCOMPARE(many.words.size(), 8);
+        const QString html = SearchResultsHtml(RunSearch(*index, many), many, {});
+        QVERIFY2(html.contains(QStringLiteral("只用了前 8 个词检索，未用：九 十")),
+                 qPrintable(html));
     }
 
     void rankingAndFilters() {

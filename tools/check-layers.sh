@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks that every project include names its folder and that no folder includes
 # from a layer above its own. The layers, from the bottom up:
-#   config resources | cloud | shell | entries | browser | search | info | mirror | app
+#   config resources | cloud | shell | entries | browser | search | check | info | mirror | app
 # Usage: tools/check-layers.sh [SOURCE_DIR]; prints each offending include and
 # exits 1 when there is one.
 set -eu
@@ -14,15 +14,16 @@ rank() {
     entries) echo 3 ;;
     browser) echo 4 ;;
     search) echo 5 ;;
-    info) echo 6 ;;
-    mirror) echo 7 ;;
-    app) echo 8 ;;
+    check) echo 6 ;;
+    info) echo 7 ;;
+    mirror) echo 8 ;;
+    app) echo 9 ;;
     *) echo -1 ;;
     esac
 }
 tmp=$(mktemp)
 trap 'rm -f "$tmp"' EXIT
-for folder in config resources cloud shell entries browser search info mirror app; do
+for folder in config resources cloud shell entries browser search check info mirror app; do
     own=$(rank "$folder")
     for file in "$folder"/*.cpp "$folder"/*.h; do
         [ -f "$file" ] || continue

@@ -9,7 +9,7 @@ if ! command -v clang-format >/dev/null; then
     exit 1
 fi
 bad=0
-for file in $(find config resources cloud shell entries browser search info mirror app tests bench fuzz tools/cloud \
+for file in $(find config resources cloud shell entries browser search check info mirror app tests bench fuzz tools/cloud \
     -name '*.cpp' -o -name '*.h' | sort); do
     if ! clang-format --style=file --dry-run --Werror "$file" >/dev/null 2>&1; then
         echo "check-style: $file differs from .clang-format"

@@ -22,3 +22,12 @@ QString LongIndex(int lines) {
                      .arg(i);
     return index;
 }
+
+QString RawSection(const QString& html, const QString& name) {
+    const QString open = QStringLiteral("<p><b>【") + name + QStringLiteral("】</b>");
+    const qsizetype start = html.indexOf(open);
+    if (start < 0)
+        return {};
+    const qsizetype end = html.indexOf(QStringLiteral("</p>"), start);
+    return html.mid(start + open.size(), end - start - open.size());
+}

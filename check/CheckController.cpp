@@ -1,5 +1,6 @@
-#include "search/CheckController.h"
+#include "check/CheckController.h"
 
+#include "check/Log.h"
 #include "cloud/GbkText.h"
 #include "search/ContentIndex.h"
 #include "search/IndexKeeper.h"
@@ -33,7 +34,11 @@ QString CheckController::ResultsHtml(const QJsonObject& state) {
     const QString data = m_keeper->DataPath();
     CheckReport report = CheckPrescription(
         items, table, CompatibilityRules::Compiled(), [&data](const QString& file) {
-            return ReadGbkTextFile(data + u'/' + file).value_or(QString());
+            // An entry that cannot be read is reported as not checked.
+            const auto text = ReadGbkTextFile(data + u'/' + file);
+            if (!text)
+                qCWarning(lcCheck) << "cannot read the entry" << data + u'/' + file;
+            return text.value_or(QString());
         });
     report.more = more;
     return CheckReportHtml(report);

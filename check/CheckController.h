@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/Prescription.h"
+#include "check/Prescription.h"
 #include "search/ProgramPage.h"
 
 #include <memory>

@@ -1,0 +1,7 @@
+#include "check/Log.h"
+
+namespace qinglan {
+
+Q_LOGGING_CATEGORY(lcCheck, "qinglan.check", QtCriticalMsg)
+
+} // namespace qinglan
