@@ -150,12 +150,11 @@ QStringList ParseAliases(QStringView text) {
 
 const QList<QString>& KnownSectionNames() {
     static const QList<QString> names = {
-        QStringLiteral("别名"),     QStringLiteral("拉丁名"),   QStringLiteral("英文名"),
-        QStringLiteral("性味"),     QStringLiteral("形态"),
-        QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
-        QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
-        QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
-        QStringLiteral("名家论述")};
+        QStringLiteral("别名"),     QStringLiteral("拉丁名"),     QStringLiteral("英文名"),
+        QStringLiteral("性味"),     QStringLiteral("形态"),       QStringLiteral("制法"),
+        QStringLiteral("炮制"),     QStringLiteral("归经"),       QStringLiteral("宜忌"),
+        QStringLiteral("功用主治"), QStringLiteral("用法与用量"), QStringLiteral("药理作用"),
+        QStringLiteral("临床应用"), QStringLiteral("化学成分"),   QStringLiteral("名家论述")};
     return names;
 }
 
