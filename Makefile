@@ -25,8 +25,12 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
 	fi
 
+# A public key given here (make package QINGLAN_UPDATE_PUBLIC_KEY=...) is kept
+# in the build's cache, as one given to cmake is.
+KEY_ARG := $(if $(QINGLAN_UPDATE_PUBLIC_KEY),-DQINGLAN_UPDATE_PUBLIC_KEY=$(QINGLAN_UPDATE_PUBLIC_KEY))
+
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(KEY_ARG) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
@@ -44,7 +48,19 @@ fuzz: deps
 run: build
 	@tools/run-local.sh $(BUILD) $(CLOUD_PORT)
 
-package: build
+# A package is what users get: it is built only with an update public key (given
+# here or already in the build's cache), so that it saves only signed updates;
+# UNSIGNED=1 builds one that saves any update, on purpose.
+package:
+	@key='$(QINGLAN_UPDATE_PUBLIC_KEY)'; \
+	[ -n "$$key" ] || key=$$(sed -n 's/^QINGLAN_UPDATE_PUBLIC_KEY:[A-Z]*=//p' $(BUILD)/CMakeCache.txt 2>/dev/null); \
+	if [ -z "$$key" ] && [ "$(UNSIGNED)" != 1 ]; then \
+	  echo "make package: no QINGLAN_UPDATE_PUBLIC_KEY in $(BUILD): such a package saves any update" >&2; \
+	  echo "  unverified. Give the key (make package QINGLAN_UPDATE_PUBLIC_KEY=...), or build an" >&2; \
+	  echo "  unsigned package on purpose with make package UNSIGNED=1." >&2; \
+	  exit 1; \
+	fi
+	@$(MAKE) --no-print-directory build
 	cd $(BUILD) && cpack -G DEB
 
 clean:

@@ -1,11 +1,13 @@
 // Writes a synthetic library source of N entries (default 6022) for scale tests
 // and benchmarks: unique names from common herb characters, entry texts of 2 to
-// 8 KB with the library's 13 sections in its order (性味 and 归经 in its forms,
+// 8 KB with the library's 15 sections in its order (性味 and 归经 in its forms,
 // 功用主治 and 药理作用 drawn from vocabularies with realistic shares), and the
-// same folders as the sample library.
+// same folders as the sample library. Every entry has a 拉丁名 and an 英文名 and
+// names its plant's binomial in 形态.
 // Usage: qinglan-synth-library OUT [N]
 #include "bench/BenchSupport.h"
 #include "bench/SynthNames.h"
+#include "entries/EntrySections.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,6 +55,82 @@ const QStringList Cautions = {QStringLiteral("孕妇慎用。"), QStringLiteral(
 
 QString Pick(const QStringList& words, QRandomGenerator& rng) {
     return words.at(int(rng.bounded(int(words.size()))));
+}
+
+// Latin names as the Pharmacopoeia writes them: the genus and often the species
+// in the genitive, then the part used ("Panacis Quinquefolii Radix"); the plant
+// itself as a binomial ("Panax quinquefolium").
+struct Plant {
+    const char* genus;
+    const char* genitive;
+};
+const Plant Plants[] = {
+    {"Panax", "Panacis"},
+    {"Astragalus", "Astragali"},
+    {"Glycyrrhiza", "Glycyrrhizae"},
+    {"Angelica", "Angelicae"},
+    {"Codonopsis", "Codonopsis"},
+    {"Salvia", "Salviae"},
+    {"Paeonia", "Paeoniae"},
+    {"Rehmannia", "Rehmanniae"},
+    {"Coptis", "Coptidis"},
+    {"Scutellaria", "Scutellariae"},
+    {"Atractylodes", "Atractylodis"},
+    {"Ligusticum", "Ligustici"},
+    {"Bupleurum", "Bupleuri"},
+    {"Pinellia", "Pinelliae"},
+    {"Aconitum", "Aconiti"},
+    {"Lonicera", "Lonicerae"},
+    {"Forsythia", "Forsythiae"},
+    {"Schisandra", "Schisandrae"},
+    {"Ophiopogon", "Ophiopogonis"},
+    {"Dioscorea", "Dioscoreae"},
+};
+const QStringList Epithets = {
+    QStringLiteral("sinensis"),     QStringLiteral("japonica"),    QStringLiteral("officinalis"),
+    QStringLiteral("chinensis"),    QStringLiteral("lactiflora"),  QStringLiteral("glutinosa"),
+    QStringLiteral("membranaceus"), QStringLiteral("uralensis"),   QStringLiteral("pilosula"),
+    QStringLiteral("miltiorrhiza"), QStringLiteral("baicalensis"), QStringLiteral("ternata"),
+    QStringLiteral("carmichaelii"), QStringLiteral("suspensa"),    QStringLiteral("opposita"),
+    QStringLiteral("macrocephala"), QStringLiteral("chuanxiong"),  QStringLiteral("quinquefolium")};
+const QStringList Parts = {
+    QStringLiteral("Radix"),  QStringLiteral("Rhizoma"), QStringLiteral("Radix et Rhizoma"),
+    QStringLiteral("Folium"), QStringLiteral("Flos"),    QStringLiteral("Fructus"),
+    QStringLiteral("Semen"),  QStringLiteral("Herba"),   QStringLiteral("Cortex"),
+    QStringLiteral("Caulis")};
+const QStringList EnglishParts = {
+    QStringLiteral("root"), QStringLiteral("rhizome"), QStringLiteral("root and rhizome"),
+    QStringLiteral("leaf"), QStringLiteral("flower"),  QStringLiteral("fruit"),
+    QStringLiteral("seed"), QStringLiteral("herb"),    QStringLiteral("bark"),
+    QStringLiteral("stem")};
+const QStringList EnglishWords = {
+    QStringLiteral("Chinese"), QStringLiteral("Japanese"), QStringLiteral("white"),
+    QStringLiteral("red"),     QStringLiteral("mountain"), QStringLiteral("wild"),
+    QStringLiteral("common"),  QStringLiteral("golden"),   QStringLiteral("bitter"),
+    QStringLiteral("sweet"),   QStringLiteral("hairy"),    QStringLiteral("large-flowered")};
+
+struct LatinNames {
+    QString latin;    // 拉丁名
+    QString english;  // 英文名
+    QString binomial; // in 形态
+};
+
+LatinNames SynthLatinNames(QRandomGenerator& rng) {
+    const Plant& plant = Plants[rng.bounded(int(std::size(Plants)))];
+    const QString genus = QString::fromLatin1(plant.genus);
+    const QString epithet = Pick(Epithets, rng);
+    const qsizetype part = rng.bounded(int(Parts.size()));
+    QString species = epithet;
+    species.front() = species.front().toUpper();
+    LatinNames names;
+    // About half name the species too, as "Angelicae Sinensis Radix" does.
+    names.latin = QString::fromLatin1(plant.genitive) + u' ' +
+                  (rng.bounded(2) ? species + u' ' : QString()) + Parts.at(part);
+    names.english = Pick(EnglishWords, rng) + u' ' + genus.toLower() + u' ' +
+                    EnglishParts.at(part) + QStringLiteral("；") + genus + u' ' +
+                    EnglishParts.at(part);
+    names.binomial = genus + u' ' + epithet + QStringLiteral(" Fisch.");
+    return names;
 }
 
 // Distinct picks, joined.
@@ -134,18 +212,14 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
     const QStringList effectWords = effectList.split(u',');
     for (int i = 0; i < effectWords.size(); ++i)
         pharmacology += QString(QChar(0x2460 + i)) + effectWords[i] + QStringLiteral("作用。");
-    // Thirteen of the library's sections, in its order (KnownSectionNames, which
-    // also has the optional 拉丁名 and 英文名).
-    static const QString names[] = {
-        QStringLiteral("别名"),     QStringLiteral("性味"),     QStringLiteral("形态"),
-        QStringLiteral("制法"),     QStringLiteral("炮制"),     QStringLiteral("归经"),
-        QStringLiteral("宜忌"),     QStringLiteral("功用主治"), QStringLiteral("用法与用量"),
-        QStringLiteral("药理作用"), QStringLiteral("临床应用"), QStringLiteral("化学成分"),
-        QStringLiteral("名家论述")};
+    const LatinNames latin = SynthLatinNames(rng);
+    // The library's sections in its order (KnownSectionNames).
     QString sections[] = {
         QStringLiteral("%1子、%2草。").arg(name.left(1), name.right(1)),
+        latin.latin,
+        latin.english,
         NatureTaste(rng),
-        QString(), // 形态, filled below
+        QStringLiteral("为某科植物%1 %2 的干燥部分。").arg(name, latin.binomial), // 形态, grows
         Filler(40 + int(rng.bounded(60)), rng),
         Filler(30 + int(rng.bounded(60)), rng),
         Meridians(rng),
@@ -159,15 +233,15 @@ QString EntryText(const QString& name, QRandomGenerator& rng) {
             QStringLiteral("等。"),
         QString(), // 名家论述, filled below
     };
-    static_assert(std::size(sections) == std::size(names));
+    static_assert(std::size(sections) == 15);
     QString text;
     const auto assemble = [&] {
         text = QStringLiteral("<h2>") + name + QStringLiteral("</h2>\r\n");
-        for (int i = 0; i < 13; ++i)
-            text += QStringLiteral("<p><b>【") + names[i] + QStringLiteral("】</b>") + sections[i] +
-                    QStringLiteral("</p>\r\n");
+        for (int i = 0; i < 15; ++i)
+            text += QStringLiteral("<p><b>【") + qinglan::KnownSectionNames().at(i) +
+                    QStringLiteral("】</b>") + sections[i] + QStringLiteral("</p>\r\n");
     };
-    const int growing[] = {2, 10, 12};
+    const int growing[] = {4, 12, 14}; // 形态, 临床应用, 名家论述
     assemble();
     qsizetype size = text.toUtf8().size();
     for (int round = 0; size < target; ++round) {

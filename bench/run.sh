@@ -61,7 +61,7 @@ run bench_query "$work/store" "$work/bench_query"
 run bench_startup "$work/store" "$work/bench_startup"
 run bench_bulk "$work/store" "$work/bench_bulk"
 run bench_soak "$work/store" "$work/bench_soak"
-run bench_suggest
+run bench_suggest "$work/source"
 run bench_content "$work/source" "$work/bench_content"
 run bench_latency "$work/store" "$work/bench_latency"
 

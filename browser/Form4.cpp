@@ -2,6 +2,7 @@
 
 #include "shell/ClientArea.h"
 #include "shell/HtmlView.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Twips.h"
 #include "shell/ViewActions.h"
 
@@ -29,7 +30,9 @@ Form4::Form4(const QIcon& icon, QWebEngineProfile* profile) : QWidget(nullptr) {
 
     RouteNewWindowsOf(WebBrowser1, icon, profile);
     // The reader's menu, with the page's own history and a zoom of this window's.
-    new ViewActions(WebBrowser1, true, false, this);
+    auto* reading = new ViewActions(WebBrowser1, true, false, this);
+    connect(reading, &ViewActions::PdfFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
     connect(m_client, &ClientArea::Resized, this, &Form4::LayOut);
     connect(Command1, &QPushButton::clicked, this, &Form4::Go);
     connect(WebBrowser1, &HtmlView::DownloadComplete, this,

@@ -3,6 +3,7 @@
 #include "browser/Form4.h"
 #include "resources/Resources.h"
 #include "shell/HtmlView.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Twips.h"
 #include "shell/ViewActions.h"
 
@@ -19,7 +20,9 @@ Form3::Form3(const QIcon& icon, QWebEngineProfile* profile)
     WebBrowser1 = new HtmlView(profile, this);
     WebBrowser1->setGeometry(Px(960), Px(240), Px(7335), Px(2295));
     RouteNewWindowsOf(WebBrowser1, icon, profile);
-    new ViewActions(WebBrowser1, true, false, this);
+    auto* reading = new ViewActions(WebBrowser1, true, false, this);
+    connect(reading, &ViewActions::PdfFailed, this,
+            [this](const QString& message) { ShowMessage(this, message); });
     WebBrowser1->Navigate2(QStringLiteral("about:blank"));
 }
 

@@ -169,6 +169,13 @@ bool ContentIndex::Exec(const char* sql) const {
 
 std::unique_ptr<ContentIndex> ContentIndex::Open(const QString& dataPath, bool check,
                                                  QString* error) {
+    // All of SQLite's memory in the process: past this, it gives back cached
+    // pages before it takes more.
+    static const bool limited = [] {
+        sqlite3_soft_heap_limit64(SoftHeapLimit);
+        return true;
+    }();
+    Q_UNUSED(limited);
     const QString path = FilePath(dataPath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString expected =
@@ -186,11 +193,15 @@ std::unique_ptr<ContentIndex> ContentIndex::Open(const QString& dataPath, bool c
         }
         sqlite3_busy_timeout(db, 5000);
         std::unique_ptr<ContentIndex> index(new ContentIndex(db, dataPath));
-        // A cache, checked when opened and rebuilt when damaged: no waiting for
-        // the disk on every commit.
-        bool sound = index->Exec("PRAGMA page_size=8192") &&
-                     index->Exec("PRAGMA journal_mode=WAL") &&
-                     index->Exec("PRAGMA synchronous=OFF");
+        // In the write-ahead log, NORMAL waits for the disk only when the log is
+        // copied into the file: a power cut may lose the last syncs' work (the
+        // next sync redoes it) but never leaves a damaged file that reads as
+        // sound, which OFF can, since it lets the log be reused before the file
+        // holds its pages. A small page cache per connection: the index is read
+        // in short searches, and the reader stays open for the whole run.
+        bool sound =
+            index->Exec("PRAGMA page_size=8192") && index->Exec("PRAGMA journal_mode=WAL") &&
+            index->Exec("PRAGMA synchronous=NORMAL") && index->Exec("PRAGMA cache_size=-1024");
         if (sound && check) {
             Statement quick(db, "PRAGMA quick_check");
             sound = quick && quick.Step() == SQLITE_ROW && quick.Text(0) == u"ok";

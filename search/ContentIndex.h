@@ -21,7 +21,9 @@ namespace qinglan {
 // characters of Chinese text (and whole Latin words), so that a word of one or
 // two characters is found as surely as a longer one, which is found as its
 // pairs in a row. The index is a cache: a file that is missing, damaged or
-// written by another version is removed and built anew.
+// written by another version is removed and built anew. It lives in SQLite's
+// write-ahead log, synced when the log is copied into the file: a power cut can
+// cost the last syncs' work, never the file's soundness.
 //
 // One object is one connection and is used from one thread.
 class ContentIndex final {
@@ -29,6 +31,10 @@ public:
     ~ContentIndex();
     ContentIndex(const ContentIndex&) = delete;
     ContentIndex& operator=(const ContentIndex&) = delete;
+
+    // SQLite's soft limit on the memory of all its connections in the process,
+    // set by the first Open.
+    static constexpr qint64 SoftHeapLimit = 32 * 1024 * 1024;
 
     // The index file of a data folder.
     static QString FilePath(const QString& dataPath);

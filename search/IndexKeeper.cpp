@@ -68,6 +68,8 @@ void IndexKeeper::Resync() {
 void IndexKeeper::OnSyncDone() {
     m_syncing = false;
     QString error;
+    // The old connection goes first: never two readers' caches at once.
+    m_index.reset();
     m_index = ContentIndex::Open(m_dataPath, false, &error);
     if (!m_index)
         qCWarning(lcSearch) << "content index of" << m_dataPath << "unavailable:" << error;

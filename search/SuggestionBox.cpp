@@ -1,6 +1,10 @@
 #include "search/SuggestionBox.h"
 
 #include "cloud/GbkText.h"
+#include "entries/DataLayout.h"
+#include "entries/EntryIndex.h"
+#include "entries/EntrySections.h"
+#include "search/Log.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -8,6 +12,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QThread>
+
+#include <memory>
 
 namespace qinglan {
 
@@ -20,7 +27,7 @@ constexpr int VisibleRows = 10;
 SuggestionBox::SuggestionBox(QLineEdit* queryBox, QPushButton* queryButton, QWidget* listParent,
                              QString indexPath, QObject* parent)
     : QObject(parent), m_box(queryBox), m_button(queryButton), m_list(new QListWidget(listParent)),
-      m_indexPath(std::move(indexPath)) {
+      m_indexPath(std::move(indexPath)), m_dataPath(QFileInfo(m_indexPath).absolutePath()) {
     QFont font = m_box->font();
     font.setPointSizeF(14);
     m_list->setFont(font);
@@ -36,16 +43,79 @@ SuggestionBox::SuggestionBox(QLineEdit* queryBox, QPushButton* queryButton, QWid
     m_box->installEventFilter(this);
 }
 
+SuggestionBox::~SuggestionBox() {
+    // A reading holds nothing of this object's; it ends soon.
+    if (m_reader)
+        m_reader->wait();
+}
+
 const SuggestionIndex* SuggestionBox::Index() {
     if (!m_index && QFileInfo::exists(m_indexPath)) {
-        if (const auto text = ReadGbkTextFile(m_indexPath))
+        if (auto text = ReadGbkTextFile(m_indexPath)) {
             m_index = SuggestionIndex::Build(*text);
+            m_indexText = std::move(*text);
+        }
     }
     return m_index ? &*m_index : nullptr;
 }
 
+QList<SuggestionBox::LatinNames>
+SuggestionBox::ReadLatinNamesOf(const QString& dataPath, const QString& indexText,
+                                const QHash<QString, FileStamp>& known) {
+    QList<LatinNames> read;
+    ForEachIndexLine(indexText, [&](QStringView line) {
+        const auto parsed = ParseIndexLine(line);
+        const auto file = parsed ? EntryFileName(parsed->remoteName.toString()) : std::nullopt;
+        if (!file)
+            return true;
+        const QFileInfo info(dataPath + u'/' + *file);
+        if (!info.isFile())
+            return true;
+        const FileStamp stamp{info.size(), info.lastModified().toMSecsSinceEpoch()};
+        if (known.value(*file) == stamp)
+            return true;
+        const auto text = ReadGbkTextFile(info.filePath());
+        if (!text) {
+            qCWarning(lcSearch) << "suggestions: cannot read" << info.filePath();
+            return true;
+        }
+        read.append({*file, parsed->DisplayName().toString(), stamp,
+                     SuggestionIndex::LatinNamesOf(ReadEntrySections(*text))});
+        return true;
+    });
+    return read;
+}
+
+void SuggestionBox::ReadLatinNames() {
+    if (m_reader || !m_index)
+        return;
+    const qint64 folderTime = QFileInfo(m_dataPath).lastModified().toMSecsSinceEpoch();
+    if (folderTime == m_folderTimeRead)
+        return;
+    m_folderTimeRead = folderTime;
+    auto read = std::make_shared<QList<LatinNames>>();
+    m_reader = QThread::create(
+        [read, dataPath = m_dataPath, indexText = m_indexText, known = m_filesRead] {
+            *read = ReadLatinNamesOf(dataPath, indexText, known);
+        });
+    m_reader->setParent(this);
+    connect(m_reader, &QThread::finished, this, [this, read] {
+        m_reader->deleteLater();
+        m_reader = nullptr;
+        for (const LatinNames& entry : std::as_const(*read)) {
+            m_filesRead.insert(entry.file, entry.stamp);
+            m_index->AddLatinNames(entry.display, entry.names);
+        }
+        // What the user has typed may now find more.
+        if (!read->isEmpty() && m_box->hasFocus() && !m_box->text().trimmed().isEmpty())
+            Update(m_box->text());
+    });
+    m_reader->start();
+}
+
 void SuggestionBox::Update(const QString& typed) {
     const SuggestionIndex* index = Index();
+    ReadLatinNames();
     const QStringList names = index ? index->Match(typed) : QStringList();
     if (names.isEmpty()) {
         Close();

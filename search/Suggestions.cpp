@@ -1,9 +1,11 @@
 #include "search/Suggestions.h"
 
 #include "entries/EntryIndex.h"
+#include "entries/EntrySections.h"
 #include "search/Simplified.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <unicode/translit.h>
@@ -204,6 +206,89 @@ int Tier(Text haystack, Text needle) {
     return haystack.find(needle) != Text::npos ? 2 : 3;
 }
 
+// Text as its words in lower-case ASCII letters and digits, each after a space
+// (" ginseng radix"): accents are dropped, anything else separates words. Empty
+// when the text holds Chinese characters or no word.
+std::string LatinWords(QStringView text) {
+    std::string words;
+    bool inWord = false;
+    for (const QChar c : text.toString().normalized(QString::NormalizationForm_KD)) {
+        const char16_t u = c.unicode();
+        const bool letter = (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9');
+        if (letter || (u >= u'A' && u <= u'Z')) {
+            if (!inWord)
+                words += ' ';
+            words += letter ? char(u) : char(u - u'A' + u'a');
+            inWord = true;
+        } else if (c.category() == QChar::Mark_NonSpacing) {
+            continue; // the accent of a letter before it
+        } else if (c.script() == QChar::Script_Han) {
+            return {};
+        } else {
+            inWord = false;
+        }
+    }
+    return words;
+}
+
+// 0 the same words, 1 the name's first words (the last typed one in part),
+// 2 every typed word starts some word of the name, 3 none of these; the best
+// over the names.
+int LatinTier(const std::vector<std::string>& names, std::string_view typed,
+              const std::vector<std::string_view>& typedWords) {
+    int best = 3;
+    for (const std::string& name : names) {
+        if (name == typed)
+            return 0;
+        if (name.size() > typed.size() && std::string_view(name).substr(0, typed.size()) == typed) {
+            best = 1;
+        } else if (best > 2 && std::all_of(typedWords.begin(), typedWords.end(), [&](auto word) {
+                       return name.find(word) != std::string::npos;
+                   })) {
+            best = 2;
+        }
+    }
+    return best;
+}
+
+// The separators between the names of a 拉丁名 or 英文名 section.
+QStringList SplitNames(const QString& text) {
+    static const QRegularExpression separators(QStringLiteral("[；;，,、\n]"));
+    QStringList names;
+    for (const QString& piece : text.split(separators, Qt::SkipEmptyParts))
+        if (const QString name = piece.simplified(); !name.isEmpty())
+            names << name;
+    return names;
+}
+
+// The binomials a 形态 section names: a capitalised genus (or its initial and a
+// dot, standing for the last genus of that initial) and a lower-case epithet.
+QStringList Binomials(const QString& text) {
+    static const QRegularExpression binomial(
+        QStringLiteral("(?<![A-Za-z.])([A-Z][a-z]+|[A-Z]\\.)\\s+([a-z][a-z-]{2,})\\b"));
+    static const QStringList notEpithets = {QStringLiteral("var"), QStringLiteral("subsp"),
+                                            QStringLiteral("ssp"), QStringLiteral("ex"),
+                                            QStringLiteral("et"),  QStringLiteral("cv")};
+    QStringList names;
+    QString lastGenus;
+    for (auto it = binomial.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        QString genus = match.captured(1);
+        if (genus.endsWith(u'.')) {
+            if (!lastGenus.startsWith(genus.front()))
+                continue;
+            genus = lastGenus;
+        }
+        if (notEpithets.contains(match.captured(2)))
+            continue;
+        lastGenus = genus;
+        const QString name = genus + u' ' + match.captured(2);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
 int Tier(QStringView haystack, QStringView needle) {
     if (needle.isEmpty() || needle.size() > haystack.size())
         return 3;
@@ -242,13 +327,38 @@ SuggestionIndex SuggestionIndex::Build(QStringView indexText) {
         }
         if (!hasV)
             name.pinyinV.clear();
+        index.m_byDisplay.insert(name.display, int(index.m_names.size()));
         index.m_names.push_back(std::move(name));
         return true;
     });
     return index;
 }
 
+void SuggestionIndex::AddLatinNames(const QString& display, const QStringList& names) {
+    const auto at = m_byDisplay.constFind(display);
+    if (at == m_byDisplay.cend())
+        return;
+    std::vector<std::string>& latin = m_names[size_t(*at)].latin;
+    for (const QString& name : names) {
+        std::string words = LatinWords(name);
+        if (!words.empty() && std::find(latin.begin(), latin.end(), words) == latin.end())
+            latin.push_back(std::move(words));
+    }
+}
+
+QStringList SuggestionIndex::LatinNamesOf(const EntryText& entry) {
+    QStringList names;
+    for (const char16_t* section : {u"拉丁名", u"英文名"})
+        if (const EntrySection* found = entry.Find(section))
+            names << SplitNames(found->text);
+    if (const EntrySection* form = entry.Find(u"形态"))
+        names << Binomials(form->text);
+    return names;
+}
+
 QString SuggestionIndex::Simplified(const QString& text) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return {};
     const QString simplified = SimplifiedChinese(text);
     return simplified == text ? QString() : simplified;
 }
@@ -263,9 +373,17 @@ QStringList SuggestionIndex::Match(const QString& typed, int limit) const {
     const QString simplified = Simplified(text).toCaseFolded();
     const std::string key = PinyinKey(text);
     const std::string_view keyView = key;
+    const std::string latin = LatinWords(text);
+    std::vector<std::string_view> latinWords;
+    for (size_t at = latin.find(' '); at != std::string::npos;) {
+        const size_t next = latin.find(' ', at + 1);
+        latinWords.push_back(std::string_view(latin).substr(at, next - at));
+        at = next;
+    }
 
-    // The first `limit` names of each rank (tier * 3 + kind), in index order.
-    constexpr int Ranks = 9;
+    // The first `limit` names of each rank (tier * Kinds + kind), in index order.
+    constexpr int Kinds = 4;
+    constexpr int Ranks = 3 * Kinds;
     std::vector<int> found(size_t(Ranks) * size_t(limit));
     std::array<int, Ranks> counts{};
     // Ranks at or beyond this one cannot make it into the answer any more.
@@ -273,16 +391,18 @@ QStringList SuggestionIndex::Match(const QString& typed, int limit) const {
 
     for (int n = 0; n < NameCount(); ++n) {
         const Name& name = m_names[size_t(n)];
-        int rank = 3 * Tier(QStringView(name.folded), QStringView(folded));
+        int rank = Kinds * Tier(QStringView(name.folded), QStringView(folded));
         if (!simplified.isEmpty())
-            rank = std::min(rank, 3 * Tier(QStringView(name.folded), QStringView(simplified)));
+            rank = std::min(rank, Kinds * Tier(QStringView(name.folded), QStringView(simplified)));
         if (!key.empty() && rank > 0) {
             int pinyin = Tier(std::string_view(name.pinyin), keyView);
             if (!name.pinyinV.empty())
                 pinyin = std::min(pinyin, Tier(std::string_view(name.pinyinV), keyView));
-            rank = std::min(rank, 3 * pinyin + 1);
-            rank = std::min(rank, 3 * Tier(std::string_view(name.initials), keyView) + 2);
+            rank = std::min(rank, Kinds * pinyin + 1);
+            rank = std::min(rank, Kinds * Tier(std::string_view(name.initials), keyView) + 2);
         }
+        if (!latin.empty() && !name.latin.empty() && rank > 3)
+            rank = std::min(rank, Kinds * LatinTier(name.latin, latin, latinWords) + 3);
         if (rank >= cutoff)
             continue;
         if (counts[size_t(rank)] < limit)

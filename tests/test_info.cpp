@@ -10,6 +10,7 @@
 #include "info/Versions.h"
 #include "shell/HtmlView.h"
 #include "shell/Pages.h"
+#include "shell/ViewActions.h"
 #include "tests/support/CloudServer.h"
 #include "tests/support/MainWindow.h"
 #include "tests/support/MessageBoxAnswerer.h"
@@ -239,6 +240,32 @@ private slots:
             WaitForDocumentContaining(*about->WebBrowser1, QStringLiteral("远程关于"));
         QVERIFY(!html.contains(QStringLiteral("以上内容不是最新")));
         QVERIFY(!html.contains(QStringLiteral("font-size:17px")));
+    }
+
+    void aFailedPdfSaveNamesTheFileInEveryWindowThatOffersIt() {
+        auto w = Open(m_cloud.ItemsBaseUrl());
+        QVERIFY(w);
+        w->form->帮助->trigger();
+        Form3* help = w->form->Info()->Current();
+        QVERIFY(help);
+        WaitForDocumentContaining(*help->WebBrowser1, QStringLiteral("以上内容不是最新"));
+        Form4* browsing =
+            RouteNewWindow(QUrl(QStringLiteral("about:blank")), QIcon(), TestProfile());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            EvaluateInView(*browsing->WebBrowser1, QStringLiteral("document.readyState")),
+            QStringLiteral("complete"), 10000);
+        QTemporaryDir dir;
+        for (QWidget* window : {static_cast<QWidget*>(help), static_cast<QWidget*>(browsing)}) {
+            auto* reading = window->findChild<ViewActions*>();
+            QVERIFY(reading);
+            MessageBoxAnswerer answerer;
+            const QString nowhere = dir.filePath(QStringLiteral("missing/帮助.pdf"));
+            reading->SavePdfTo(nowhere);
+            QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 30000);
+            QCOMPARE(answerer.seen()[0].text,
+                     QStringLiteral("无法保存 PDF “%1”：文件夹不存在").arg(nowhere));
+            QCOMPARE(answerer.seen()[0].title, QStringLiteral("Qinglan"));
+        }
     }
 
     void builtInAboutPageRows() {

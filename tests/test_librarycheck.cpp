@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +27,39 @@ bool CopyLibrary(const QString& dir) {
                 return false;
     }
     return true;
+}
+
+// Gives every entry of a library copy that lacks them a 拉丁名 and an 英文名,
+// right after its 别名 (or its heading), so that a check of the copy sees only
+// what a test breaks.
+bool NameEveryEntry(const QString& dataDir) {
+    static const QRegularExpression aliases(QStringLiteral("<p><b>【别名】</b>[^\\n]*</p>\\s*"));
+    static const QRegularExpression heading(QStringLiteral("</h2>\\s*"));
+    for (const QString& file : QDir(dataDir).entryList({QStringLiteral("*.html")}, QDir::Files)) {
+        const QString path = dataDir + u'/' + file;
+        QString text = QString::fromUtf8(ReadAll(path));
+        if (text.contains(QStringLiteral("【拉丁名】")))
+            continue;
+        auto match = aliases.match(text);
+        if (!match.hasMatch())
+            match = heading.match(text);
+        if (!match.hasMatch())
+            return false;
+        text.insert(match.capturedEnd(), QStringLiteral("<p><b>【拉丁名】</b>Herba Exempli</p>\n"
+                                                        "<p><b>【英文名】</b>Sample herb</p>\n"));
+        if (!WriteFile(path, text.toUtf8()))
+            return false;
+    }
+    return true;
+}
+
+// Takes a section out of a library file; false when it is not there.
+bool RemoveSection(const QString& path, const QString& name) {
+    QString text = QString::fromUtf8(ReadAll(path));
+    const QRegularExpression section(QStringLiteral("<p><b>【%1】</b>[^\\n]*</p>\\s*").arg(name));
+    if (!text.contains(section))
+        return false;
+    return WriteFile(path, text.remove(section).toUtf8());
 }
 
 // Replaces before by after in a library file; false when before is not there.
@@ -54,6 +88,10 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(CopyLibrary(dir.path()));
         const QString data = dir.filePath(QStringLiteral("data/"));
+        QVERIFY(NameEveryEntry(data));
+        QVERIFY(RemoveSection(data + QStringLiteral("0003党参.html"), QStringLiteral("拉丁名")));
+        QVERIFY(RemoveSection(data + QStringLiteral("0003党参.html"), QStringLiteral("英文名")));
+        QVERIFY(RemoveSection(data + QStringLiteral("0004西洋参.html"), QStringLiteral("英文名")));
         QVERIFY(WriteFile(data + QStringLiteral("0999黄连.html"),
                           ReadAll(data + QStringLiteral("0014黄连.html"))));
         QVERIFY(Edit(data + QStringLiteral("0001人参.html"), QStringLiteral("<h2>人参</h2>"),
@@ -77,6 +115,8 @@ private slots:
         QCOMPARE(status, 1);
         const QStringList expected = {
             QStringLiteral("data/0001人参.html: <h2> says \"人參\", the file name \"人参\""),
+            QStringLiteral("data/0003党参.html: no 拉丁名/英文名"),
+            QStringLiteral("data/0004西洋参.html: no 英文名"),
             QStringLiteral("data/0006丹参.html: 宜忌 does not name 藜芦 (十八反/十九畏)"),
             QStringLiteral("data/0010甘草.html: section 【禁忌】 is not one of the library's"),
             QStringLiteral("data/0012黄芪.html: tags do not balance: <b> is never closed"),

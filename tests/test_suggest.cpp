@@ -1,7 +1,18 @@
-// The suggestions' matching: by characters, full pinyin, initials and
-// traditional characters, and its ranking.
+// The suggestions' matching: by characters, full pinyin, initials, traditional
+// characters and names in Latin letters, and its ranking; the suggestion box
+// reading the Latin names from the entry files.
+#include "cloud/GbkText.h"
+#include "entries/EntrySections.h"
+#include "search/SuggestionBox.h"
 #include "search/Suggestions.h"
+#include "tests/support/TestFiles.h"
 
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace qinglan;
@@ -73,6 +84,28 @@ const QList<std::pair<QString, QString>> Readings = {
     {QStringLiteral("女贞子"), QStringLiteral("nv zhen zi")},
     {QStringLiteral("瓜蒌"), QStringLiteral("gua lou")},
 };
+
+// Entries with their 拉丁名 and 英文名, copies of the library's with those two
+// sections: the Latin names are the Pharmacopoeia's.
+const QString Fixtures = QStringLiteral(QINGLAN_FIXTURES_DIR "/latin");
+
+QStringList FixtureFiles() { return QDir(Fixtures).entryList(QDir::Files, QDir::Name); }
+
+QString FixtureText(const QString& file) {
+    return QString::fromUtf8(ReadAll(Fixtures + u'/' + file));
+}
+
+// The index of the fixture entries, with every entry's Latin names added.
+SuggestionIndex FixtureIndex() {
+    QStringList names;
+    for (const QString& file : FixtureFiles())
+        names << file.mid(4).chopped(5);
+    SuggestionIndex index = Build(names);
+    for (const QString& file : FixtureFiles())
+        index.AddLatinNames(file.mid(4).chopped(5),
+                            SuggestionIndex::LatinNamesOf(ReadEntrySections(FixtureText(file))));
+    return index;
+}
 
 QString Initials(const QString& spaced) {
     QString initials;
@@ -261,6 +294,168 @@ private slots:
         QCOMPARE(index.Match(QStringLiteral("草")), QStringList{QStringLiteral("甘草")});
     }
 
+    void latinNamesOfAnEntry() {
+        // The names as a botanist reads the text: the genus written out where
+        // the text abbreviates it, a variety's species once, authors left out.
+        const EntryText licorice = ReadEntrySections(QStringLiteral(
+            "<h2>甘草</h2><p><b>【拉丁名】</b>Glycyrrhizae Radix et Rhizoma</p>"
+            "<p><b>【英文名】</b>Licorice root；Liquorice root</p>"
+            "<p><b>【形态】</b>为豆科植物甘草 Glycyrrhiza uralensis Fisch.、胀果甘草 G. inflata "
+            "Bat. 或光果甘草 G. glabra L. 的干燥根和根茎。</p>"));
+        QCOMPARE(SuggestionIndex::LatinNamesOf(licorice),
+                 (QStringList{QStringLiteral("Glycyrrhizae Radix et Rhizoma"),
+                              QStringLiteral("Licorice root"), QStringLiteral("Liquorice root"),
+                              QStringLiteral("Glycyrrhiza uralensis"),
+                              QStringLiteral("Glycyrrhiza inflata"),
+                              QStringLiteral("Glycyrrhiza glabra")}));
+        const EntryText astragalus = ReadEntrySections(QStringLiteral(
+            "<h2>黄芪</h2><p><b>【形态】</b>为豆科植物蒙古黄芪 Astragalus membranaceus (Fisch.) "
+            "Bge. var. mongholicus (Bge.) Hsiao 或膜荚黄芪 A. membranaceus (Fisch.) Bge. "
+            "的干燥根。主根长30～90cm，质硬而韧。</p>"));
+        QCOMPARE(SuggestionIndex::LatinNamesOf(astragalus),
+                 QStringList{QStringLiteral("Astragalus membranaceus")});
+        QVERIFY(SuggestionIndex::LatinNamesOf(ReadEntrySections(QStringLiteral(
+                                                  "<h2>大枣</h2><p><b>【性味】</b>甘，温。</p>")))
+                    .isEmpty());
+    }
+
+    void latinAndEnglishNamesFindTheChineseName() {
+        const SuggestionIndex index = FixtureIndex();
+        // 人参 Ginseng Radix et Rhizoma (English Ginseng), 人参叶 Ginseng Folium,
+        // 西洋参 American ginseng: the same word first, then a name beginning
+        // with it, then a name holding it later; not Notoginseng, where it
+        // starts no word.
+        const QStringList ginseng{QStringLiteral("人参"), QStringLiteral("人参叶"),
+                                  QStringLiteral("西洋参")};
+        QCOMPARE(index.Match(QStringLiteral("ginseng")), ginseng);
+        QCOMPARE(index.Match(QStringLiteral("GINSENG")), ginseng);
+        QCOMPARE(index.Match(QStringLiteral(" Ginseng ")), ginseng);
+        // Words in any order, the last one typed in part.
+        QCOMPARE(index.Match(QStringLiteral("radix ginseng")), QStringList{QStringLiteral("人参")});
+        QCOMPARE(index.Match(QStringLiteral("Ginseng Radix et Rhiz")),
+                 QStringList{QStringLiteral("人参")});
+        QCOMPARE(index.Match(QStringLiteral("astragali")), QStringList{QStringLiteral("黄芪")});
+        QCOMPARE(index.Match(QStringLiteral("Astragali Radix")),
+                 QStringList{QStringLiteral("黄芪")});
+        QCOMPARE(index.Match(QStringLiteral("milkvetch")), QStringList{QStringLiteral("黄芪")});
+        QCOMPARE(index.Match(QStringLiteral("licorice")), QStringList{QStringLiteral("甘草")});
+        QCOMPARE(index.Match(QStringLiteral("glycyrrhiza inflata")),
+                 QStringList{QStringLiteral("甘草")});
+        QCOMPARE(index.Match(QStringLiteral("angelicae sinensis")),
+                 QStringList{QStringLiteral("当归")});
+        QCOMPARE(index.Match(QStringLiteral("chinese angelica")),
+                 QStringList{QStringLiteral("当归")});
+        // The genus of 人参, 人参叶, 西洋参 and 三七, in index order.
+        QCOMPARE(index.Match(QStringLiteral("panax")),
+                 (QStringList{QStringLiteral("人参"), QStringLiteral("人参叶"),
+                              QStringLiteral("西洋参"), QStringLiteral("三七")}));
+        QCOMPARE(index.Match(QStringLiteral("notoginseng")), QStringList{QStringLiteral("三七")});
+        // Pinyin before Latin: "dang" is 当归's and 党参's pinyin.
+        QCOMPARE(index.Match(QStringLiteral("dang")),
+                 (QStringList{QStringLiteral("党参"), QStringLiteral("当归")}));
+        QVERIFY(index.Match(QStringLiteral("inseng")).isEmpty());
+        QVERIFY(index.Match(QStringLiteral("radix 人参")).isEmpty());
+        // Names for a name the index does not hold are dropped.
+        SuggestionIndex other = Build({QStringLiteral("甘草")});
+        other.AddLatinNames(QStringLiteral("人参"), {QStringLiteral("Ginseng Radix et Rhizoma")});
+        QVERIFY(other.Match(QStringLiteral("ginseng")).isEmpty());
+    }
+
+    void theLibraryIsFoundByItsLatinAndEnglishNames() {
+        const QDir library(QStringLiteral(QINGLAN_LIBRARY_DIR "/data"));
+        const QStringList files = library.entryList({QStringLiteral("*.html")}, QDir::Files);
+        QStringList names;
+        for (const QString& file : files)
+            names << file.mid(4).chopped(5);
+        SuggestionIndex index = Build(names);
+        int withLatin = 0;
+        for (const QString& file : files) {
+            const EntryText entry =
+                ReadEntrySections(QString::fromUtf8(ReadAll(library.filePath(file))));
+            withLatin += entry.Find(u"拉丁名") ? 1 : 0;
+            index.AddLatinNames(file.mid(4).chopped(5), SuggestionIndex::LatinNamesOf(entry));
+        }
+        if (withLatin == 0)
+            QSKIP("the library's entries have no 拉丁名 yet");
+        // The Pharmacopoeia's Latin names, typed whole: that entry first.
+        const QList<std::pair<QString, QString>> latin = {
+            {QStringLiteral("Ginseng Radix et Rhizoma"), QStringLiteral("人参")},
+            {QStringLiteral("Astragali Radix"), QStringLiteral("黄芪")},
+            {QStringLiteral("Glycyrrhizae Radix et Rhizoma"), QStringLiteral("甘草")},
+            {QStringLiteral("Angelicae Sinensis Radix"), QStringLiteral("当归")},
+        };
+        for (const auto& [name, chinese] : latin) {
+            QCOMPARE(index.Match(name).value(0), chinese);
+            QCOMPARE(index.Match(name.toLower()).value(0), chinese);
+        }
+        // A word of them, of the English name or of the plant's binomial.
+        const QList<std::pair<QString, QString>> words = {
+            {QStringLiteral("ginseng"), QStringLiteral("人参")},
+            {QStringLiteral("radix ginseng"), QStringLiteral("人参")},
+            {QStringLiteral("panax"), QStringLiteral("人参")},
+            {QStringLiteral("astragali"), QStringLiteral("黄芪")},
+            {QStringLiteral("astragalus"), QStringLiteral("黄芪")},
+            {QStringLiteral("licorice"), QStringLiteral("甘草")},
+            {QStringLiteral("glycyrrhiza"), QStringLiteral("甘草")},
+            {QStringLiteral("angelica"), QStringLiteral("当归")},
+        };
+        for (const auto& [typed, chinese] : words)
+            QVERIFY2(index.Match(typed).contains(chinese), qPrintable(typed));
+    }
+
+    void theBoxFindsEntriesOnDiskByTheirLatinNames() {
+        // A data folder with the fixture entries listed, all but 三七 downloaded.
+        QTemporaryDir data;
+        QString index = QStringLiteral("\r\n");
+        int number = 100001;
+        for (const QString& file : FixtureFiles()) {
+            index +=
+                QString::number(number++) + QStringLiteral(" - ") + file + QStringLiteral("\r\n");
+            if (!file.contains(QStringLiteral("三七")))
+                QVERIFY(WriteFile(data.filePath(file.mid(4)), ToGbk(FixtureText(file))));
+        }
+        QVERIFY(WriteFile(data.filePath(QStringLiteral("ML")), ToGbk(index)));
+
+        QWidget window;
+        auto* box = new QLineEdit(&window);
+        auto* button = new QPushButton(&window);
+        box->setGeometry(0, 300, 200, 30);
+        SuggestionBox suggestions(box, button, &window, data.filePath(QStringLiteral("ML")),
+                                  nullptr);
+        window.show();
+        box->setFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto shown = [&] {
+            QStringList names;
+            for (int row = 0; row < suggestions.list()->count(); ++row)
+                names << suggestions.list()->item(row)->text();
+            return names;
+        };
+        // The names arrive after the first keystroke, and the list follows.
+        QTest::keyClicks(box, QStringLiteral("panax"));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(),
+                                  (QStringList{QStringLiteral("人参"), QStringLiteral("人参叶"),
+                                               QStringLiteral("西洋参")}),
+                                  10000);
+        QVERIFY(suggestions.list()->isVisible());
+
+        // 三七 is downloaded: the next keystroke reads it.
+        const QString notoginseng = FixtureFiles().filter(QStringLiteral("三七")).value(0);
+        QVERIFY(WriteFile(data.filePath(notoginseng.mid(4)), ToGbk(FixtureText(notoginseng))));
+        QTRY_VERIFY(!suggestions.ReadingLatinNames());
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTRY_COMPARE_WITH_TIMEOUT(shown().size(), 4, 10000);
+        QCOMPARE(shown().last(), QStringLiteral("三七"));
+
+        // Choosing puts the Chinese name in the box and queries it.
+        QSignalSpy pressed(button, &QPushButton::clicked);
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->text(), QStringLiteral("人参"));
+        QCOMPARE(pressed.size(), 1);
+        QVERIFY(!suggestions.list()->isVisible());
+    }
+
     void malformedLinesSkipped() {
         // Before the first CR LF and after the last one nothing counts; a line
         // needs " - " and a remote name of at least 9 characters, which is the
@@ -285,5 +480,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSuggest)
+QTEST_MAIN(TestSuggest)
 #include "test_suggest.moc"

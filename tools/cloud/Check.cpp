@@ -120,6 +120,19 @@ QStringList CheckLibrary(const QString& source) {
                 else
                     last = at;
             }
+            // Every entry is found by its Latin and English names too.
+            QStringList missing;
+            for (const char16_t* name : {u"拉丁名", u"英文名"})
+                if (const EntrySection* section = entry.Find(name);
+                    !section || section->text.trimmed().isEmpty())
+                    missing << QString::fromUtf16(name);
+            if (!missing.isEmpty())
+                problems << QStringLiteral("%1: no %2").arg(shown, missing.join(u'/'));
+            if (const EntrySection* section = entry.Find(u"拉丁名");
+                section && std::any_of(section->text.cbegin(), section->text.cend(),
+                                       [](QChar c) { return c.script() == QChar::Script_Han; }))
+                problems << QStringLiteral("%1: 拉丁名 \"%2\" is not in Latin letters")
+                                .arg(shown, section->text);
             if (const EntrySection* section = entry.Find(u"性味");
                 !section || !ParseNatureTaste(section->text))
                 problems << QStringLiteral("%1: 性味 \"%2\" does not read as nature and tastes")

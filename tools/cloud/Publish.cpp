@@ -102,7 +102,9 @@ QString WriteSigningKey(const QString& keyFile, QString* publicKey) {
 }
 
 QString Publish(const QString& source, const QString& store, QString* report,
-                const QByteArray& signingKey) {
+                const std::optional<QByteArray>& signingKey) {
+    if (signingKey && PublicKeyOf(*signingKey).isEmpty())
+        return QStringLiteral("the signing key is not an Ed25519 private key");
     LibraryManifest manifest;
     if (QString error = ReadLibraryManifest(source, &manifest); !error.isEmpty())
         return error;
@@ -122,7 +124,7 @@ QString Publish(const QString& source, const QString& store, QString* report,
         QList<ListedFile> listed;
         // The update folder's files are signed when a key is given; signatures
         // in the source are made anew rather than copied.
-        const bool sign = !signingKey.isEmpty() && folder.directory == UpdateFolderName;
+        const bool sign = signingKey && folder.directory == UpdateFolderName;
         const auto store = [&](const QString& name, const QByteArray& bytes) {
             const qint64 number = ids.NumberFor(folder.directory, name, FirstItemNumber);
             const QString storeName = manifest.owner + u'!' + QString::number(number);
@@ -153,7 +155,7 @@ QString Publish(const QString& source, const QString& store, QString* report,
                 return error;
             if (sign) {
                 // Over the bytes as served: what the program downloads and checks.
-                const QByteArray signature = SignFile(signingKey, name, bytes);
+                const QByteArray signature = SignFile(*signingKey, name, bytes);
                 if (signature.isEmpty())
                     return QStringLiteral("the signing key is not an Ed25519 private key");
                 if (QString error = store(name + QStringLiteral(".sig"), signature);

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace qinglan::cloudtool {
 
 // Publishes the library folder source as a static store: store/items/<owner>!<n>
@@ -11,9 +13,10 @@ namespace qinglan::cloudtool {
 // Returns an error message, empty on success; report receives progress lines.
 // With signingKey (an Ed25519 private key in PEM), every file of the update
 // folder is published with its detached signature, one more item named after
-// it plus ".sig", over the file's name and bytes as served.
+// it plus ".sig", over the file's name and bytes as served. A signing key that
+// is empty or no such key is an error before anything is written.
 QString Publish(const QString& source, const QString& store, QString* report = nullptr,
-                const QByteArray& signingKey = {});
+                const std::optional<QByteArray>& signingKey = std::nullopt);
 
 // Whether a file of the library is text: written in UTF-8, published in GBK.
 bool IsTextFile(const QString& name);

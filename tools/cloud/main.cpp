@@ -1,4 +1,5 @@
 // qinglan-cloud: publishes a library folder as a static cloud store, and serves it.
+#include "cloud/Signature.h"
 #include "tools/cloud/Check.h"
 #include "tools/cloud/Publish.h"
 #include "tools/cloud/Serve.h"
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -39,12 +41,21 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if ((args.size() == 3 || (args.size() == 5 && args[3] == u"--sign")) && args[0] == u"publish") {
-        QByteArray key;
+        // Asked to sign, the tool signs or publishes nothing: a key file that
+        // cannot be read, is empty or holds no private key leaves the store as it was.
+        std::optional<QByteArray> key;
         if (args.size() == 5) {
             QFile keyFile(args[4]);
             if (!keyFile.open(QIODevice::ReadOnly))
                 return Fail(QStringLiteral("%1: %2").arg(args[4], keyFile.errorString()));
             key = keyFile.readAll();
+            if (keyFile.error() != QFileDevice::NoError)
+                return Fail(QStringLiteral("%1: %2").arg(args[4], keyFile.errorString()));
+            if (qinglan::PublicKeyOf(*key).isEmpty())
+                return Fail(QStringLiteral("%1: %2; nothing published")
+                                .arg(args[4], key->isEmpty()
+                                                  ? QStringLiteral("the key file is empty")
+                                                  : QStringLiteral("not an Ed25519 private key")));
         }
         QString report;
         const QString error = qinglan::cloudtool::Publish(args[1], args[2], &report, key);
