@@ -8,7 +8,7 @@ PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin qt6-qpa-plugins \
 	curl libcurl4-openssl-dev libcpp-httplib-dev libicu-dev libopencc-dev \
 	libsqlite3-dev qt6-webchannel-dev libssl-dev openssl ca-certificates poppler-utils \
-	qt6-translations-l10n fonts-noto-cjk xvfb xauth x11-utils nginx-light clang libclang-rt-14-dev clang-format
+	qt6-translations-l10n fonts-noto-cjk xvfb xauth x11-utils nginx-light strace clang libclang-rt-14-dev clang-format
 
 .PHONY: all deps configure build test bench run clean package fuzz
 

@@ -288,10 +288,9 @@ void Form1::StartUpdateCheck(bool fromTimer) {
             m_timer1Tag.clear();
         if (end == UpdateCheckEnd::Saved) {
             emit TerminateRequested();
-            return;
-        }
-        if (fromTimer && !m_closing)
+        } else if (fromTimer && !m_closing) {
             Timer2->start();
+        }
         emit UpdateCheckEnded();
     });
     m_update->Start();

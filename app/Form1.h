@@ -102,7 +102,7 @@ public:
 signals:
     // The start-up sequence is done and the window shown (also when asked again).
     void Opened();
-    // An update check ended without ending the program.
+    // An update check ended (after TerminateRequested when it saved an update).
     void UpdateCheckEnded();
     // The bulk download was asked for; the download window takes over.
     void BulkDownloadRequested();

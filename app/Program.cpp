@@ -2,9 +2,9 @@
 
 #include "app/Form1.h"
 #include "cloud/Transfers.h"
-#include "search/QueryRunner.h"
 #include "mirror/Form2.h"
 #include "search/IndexKeeper.h"
+#include "search/QueryRunner.h"
 #include "shell/HtmlView.h"
 #include "shell/Placement.h"
 #include "shell/ProgramEnd.h"

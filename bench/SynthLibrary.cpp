@@ -289,6 +289,9 @@ int main(int argc, char* argv[]) {
                        QStringLiteral(".html"),
                    EntryText(name, rng).toUtf8());
     }
+    // An older version than any build: the update check ends with "已经是最新版".
+    ok = ok && Write(out + QStringLiteral("/update/最新版本.txt"),
+                     QStringLiteral("最新版本：0.0.0.1\r\n更新内容：合成库。").toUtf8());
     ok = ok &&
          Write(out + QStringLiteral("/home/主页.html"),
                QStringLiteral("<body><h1>合成库</h1><p>用于测试与基准的合成条目。</p>").toUtf8());

@@ -64,6 +64,7 @@ run bench_soak "$work/store" "$work/bench_soak"
 run bench_suggest "$work/source"
 run bench_content "$work/source" "$work/bench_content"
 run bench_latency "$work/store" "$work/bench_latency"
+run bench_stall "$work/store" "$work/bench_stall"
 
 echo
 awk -F'|' '

@@ -81,16 +81,16 @@ DownloadOutcome DownloadToFileNow(const QString& url, const QString& path, Conne
                                   TransferKind kind, Durability durability) {
     auto promise = std::make_shared<std::promise<DownloadOutcome>>();
     auto future = promise->get_future();
-    Transfers::Instance().Start(TransferRequest{url, kind, path, durability, connection}, nullptr,
-                                [promise](const TransferReply& reply) {
-                                    promise->set_value(OutcomeOf(reply));
-                                });
+    Transfers::Instance().Start(
+        TransferRequest{url, kind, path, durability, connection}, nullptr,
+        [promise](const TransferReply& reply) { promise->set_value(OutcomeOf(reply)); });
     return future.get();
 }
 
 namespace {
 
-template <typename T, typename Ask> T Wait(Ask ask) {
+template <typename T, typename Ask>
+T Wait(Ask ask) {
     auto promise = std::make_shared<std::promise<T>>();
     auto future = promise->get_future();
     ask([promise](const T& value) { promise->set_value(value); });

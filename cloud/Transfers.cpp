@@ -288,8 +288,7 @@ void Transfers::Engine::Begin(std::unique_ptr<Transfer> transfer) {
     transfer->url = EncodedUrl(transfer->request.url);
 
     if (!transfer->request.path.isEmpty()) {
-        const QString part =
-            PartFileName(transfer->request.path, partCounter.fetch_add(1));
+        const QString part = PartFileName(transfer->request.path, partCounter.fetch_add(1));
         {
             std::lock_guard lock(mutex);
             liveParts.insert(QFileInfo(part).fileName());
@@ -426,8 +425,8 @@ void Transfers::Engine::Finish(CURL* easy, CURLcode code) {
             transfer->reply.result = DownloadResult::TransferFailed;
             transfer->reply.body.clear();
             if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED)
-                qCWarning(lcCloud) << "GET" << url << "failed: the body exceeds"
-                                   << transfer->maxBytes << "bytes";
+                qCWarning(lcCloud)
+                    << "GET" << url << "failed: the body exceeds" << transfer->maxBytes << "bytes";
             else
                 qCWarning(lcCloud) << "GET" << url << "failed:" << curl_easy_strerror(code);
         }

@@ -1,10 +1,10 @@
 #include "entries/EntryIndex.h"
 
+#include "cloud/Files.h"
 #include "cloud/GbkText.h"
 #include "entries/DataLayout.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace qinglan {
 
@@ -39,13 +39,10 @@ std::optional<IndexLine> ParseIndexLine(QStringView line) {
 
 QString WriteEntryIndex(const QString& dataPath, const QString& indexText) {
     const QString path = IndexPath(dataPath);
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    const QByteArray bytes = ToGbk(indexText);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return QStringLiteral("无法写入索引文件“%1”：%2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
-    return {};
+    // Whole and on the disk before it gets its name: after a power cut the index
+    // is complete or missing (and then built again), never a named empty file.
+    const QString error = ReplaceFile(path, ToGbk(indexText), Durability::Flushed);
+    return error.isEmpty() ? QString() : QStringLiteral("无法写入索引文件") + error;
 }
 
 } // namespace qinglan

@@ -43,8 +43,8 @@ void InfoWindow::Show(const QString& caption, int folderId, const QString& fileN
                            WritePage(*window->WebBrowser1, page);
                            return;
                        }
-                       qCWarning(lcInfo) << fileName
-                                         << "could not be had; the built-in page is shown";
+                       qCWarning(lcInfo)
+                           << fileName << "could not be had; the built-in page is shown";
                        for (const QString& row : builtIn)
                            WritePage(*window->WebBrowser1, row);
                    });

@@ -26,8 +26,8 @@ UpdateCheck::UpdateCheck(Config config, Environment environment, QString current
       m_rejected(rejected) {}
 
 void UpdateCheck::Start() {
-    FetchNamedText(m_config.itemsBaseUrl, m_config.updateFolderId,
-                   QStringLiteral("最新版本.txt"), m_env.NamedFileBuffer(), this,
+    FetchNamedText(m_config.itemsBaseUrl, m_config.updateFolderId, QStringLiteral("最新版本.txt"),
+                   m_env.NamedFileBuffer(), this,
                    [this](const QString& text) { OnVersionFile(text); });
 }
 
@@ -91,9 +91,8 @@ void UpdateCheck::OnExecutable(const NamedBytes& executable) {
         return Save(executable.reply.body);
     const QByteArray bytes = executable.reply.body;
     FetchNamedBytes(m_config.itemsBaseUrl, m_config.updateFolderId, m_name + QStringLiteral(".sig"),
-                    TransferKind::Signature, this, [this, bytes](const NamedBytes& signature) {
-                        OnSignature(bytes, signature);
-                    });
+                    TransferKind::Signature, this,
+                    [this, bytes](const NamedBytes& signature) { OnSignature(bytes, signature); });
 }
 
 void UpdateCheck::OnSignature(const QByteArray& executable, const NamedBytes& signature) {
@@ -112,8 +111,7 @@ void UpdateCheck::Save(const QByteArray& executable) {
     if (!executable.isEmpty()) {
         // Exactly the bytes that were checked, written beside and renamed into
         // place, runnable, and on the disk before they get their name.
-        const QString error =
-            ReplaceFile(m_savePath, executable, Durability::Flushed, 0755);
+        const QString error = ReplaceFile(m_savePath, executable, Durability::Flushed, 0755);
         if (!error.isEmpty()) {
             ShowMessage(m_window, QStringLiteral("无法将最新版保存至%1").arg(error),
                         BoxStyle::OkInformation, UpdateFailedTitle);

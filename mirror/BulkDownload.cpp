@@ -8,8 +8,8 @@
 
 namespace qinglan {
 
-BulkPass::BulkPass(QList<RemoteItem> items, QString dataPath, QString itemsBaseUrl,
-                   int connections, QObject* parent)
+BulkPass::BulkPass(QList<RemoteItem> items, QString dataPath, QString itemsBaseUrl, int connections,
+                   QObject* parent)
     : QObject(parent), m_items(std::move(items)), m_dataPath(std::move(dataPath)),
       m_itemsBaseUrl(std::move(itemsBaseUrl)), m_connections(std::max(1, connections)) {}
 
@@ -44,8 +44,8 @@ void BulkPass::StartMore() {
                                // The folder takes no more: no further request.
                                m_stop = true;
                                m_folderError = outcome.fileError;
-                               qCWarning(lcMirror) << "the pass stops: cannot write to"
-                                                   << m_dataPath;
+                               qCWarning(lcMirror)
+                                   << "the pass stops: cannot write to" << m_dataPath;
                            }
                            emit Progress(m_done);
                            StartMore();

@@ -121,19 +121,18 @@ void Form2::MainWindowOpened() {
         return;
     }
 
-    FetchListingOrClose(this, m_config.ItemUrl(m_config.dataFolderId),
-                        [this](const QString& listing) {
-                            m_startupDone = true;
-                            if (listing.isEmpty()) {
-                                close();
-                                return;
-                            }
-                            const QString error =
-                                WriteEntryIndex(DataPath(), EntryIndexText(ListItems(listing)));
-                            if (!error.isEmpty())
-                                ShowFailure(this, error);
-                            close();
-                        });
+    FetchListingOrClose(
+        this, m_config.ItemUrl(m_config.dataFolderId), [this](const QString& listing) {
+            m_startupDone = true;
+            if (listing.isEmpty()) {
+                close();
+                return;
+            }
+            const QString error = WriteEntryIndex(DataPath(), EntryIndexText(ListItems(listing)));
+            if (!error.isEmpty())
+                ShowFailure(this, error);
+            close();
+        });
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

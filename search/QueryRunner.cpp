@@ -151,9 +151,9 @@ void QueryRunner::ShowPage(quint64 run) {
     };
     sources.pictureAddress = [this](const QString& displayName) {
         const QString folder = PictureFolder();
-        const QString candidates[] = {displayName + QStringLiteral(".jpg"),
-                                      displayName + QStringLiteral(".JPG"),
-                                      QStringLiteral("暂无图片.jpg"), QStringLiteral("暂无图片.JPG")};
+        const QString candidates[] = {
+            displayName + QStringLiteral(".jpg"), displayName + QStringLiteral(".JPG"),
+            QStringLiteral("暂无图片.jpg"), QStringLiteral("暂无图片.JPG")};
         for (const QString& name : candidates) {
             const QString address = ItemUrlInListing(folder, m_pictureListing, name);
             if (!address.isEmpty())
@@ -195,6 +195,10 @@ void QueryRunner::Supersede() {
 void QueryRunner::Abandon() {
     m_abandoned = true;
     ++m_run;
+    if (m_running) {
+        m_running = false;
+        emit Idle();
+    }
 }
 
 } // namespace qinglan

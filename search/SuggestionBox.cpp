@@ -106,8 +106,9 @@ void SuggestionBox::ReadLatinNames() {
             m_filesRead.insert(entry.file, entry.stamp);
             m_index->AddLatinNames(entry.display, entry.names);
         }
-        // What the user has typed may now find more.
-        if (!read->isEmpty() && m_box->hasFocus() && !m_box->text().trimmed().isEmpty())
+        // What the user is typing may now find more; a list closed by a choice,
+        // Enter or Esc stays closed.
+        if (!read->isEmpty() && m_offering && !m_box->text().trimmed().isEmpty())
             Update(m_box->text());
     });
     m_reader->start();
@@ -119,8 +120,10 @@ void SuggestionBox::Update(const QString& typed) {
     const QStringList names = index ? index->Match(typed) : QStringList();
     if (names.isEmpty()) {
         Close();
+        m_offering = true; // still typing: names read meanwhile may match
         return;
     }
+    m_offering = true;
     m_list->clear();
     m_list->addItems(names);
     Place();
@@ -144,6 +147,7 @@ void SuggestionBox::Choose(QListWidgetItem* item) {
 }
 
 void SuggestionBox::Close() {
+    m_offering = false;
     m_list->hide();
     m_list->clear();
 }

@@ -83,6 +83,8 @@ private:
     QThread* m_reader = nullptr;
     qint64 m_folderTimeRead = -1; // the data folder's time when the last reading began
     QHash<QString, FileStamp> m_filesRead;
+    // The user is typing and has not chosen, pressed Enter or Esc since.
+    bool m_offering = false;
 };
 
 } // namespace qinglan

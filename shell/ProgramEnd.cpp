@@ -36,13 +36,12 @@ void EndOnTerminationSignals(QObject* context, std::function<void()> end) {
     if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context,
-                     [end = std::move(end)] {
-                         char bytes[16];
-                         while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-                         }
-                         end();
-                     });
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [end = std::move(end)] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        end();
+    });
     struct sigaction action {};
     action.sa_handler = &OnSignal;
     sigemptyset(&action.sa_mask);

@@ -39,8 +39,7 @@ BulkPassResult RunPass(const QList<RemoteItem>& items, const QString& data, cons
         if (progress)
             progress(done);
     });
-    QObject::connect(&pass, &BulkPass::Finished,
-                     [&](const BulkPassResult& end) { result = end; });
+    QObject::connect(&pass, &BulkPass::Finished, [&](const BulkPassResult& end) { result = end; });
     pass.Start();
     if (!QTest::qWaitFor([&] { return result.has_value(); }, 120000))
         qWarning("the bulk pass did not end");
@@ -66,9 +65,10 @@ public:
         QMutexLocker lock(&m_mutex);
         m_failing = std::move(numbers);
     }
-    void SetListingBroken(bool broken) {
+    // The data folder's listing is answered with these bytes instead; empty: the listing.
+    void SetListingReply(std::string reply) {
         QMutexLocker lock(&m_mutex);
-        m_listingBroken = broken;
+        m_listingReply = std::move(reply);
     }
     // After this many entries the server dies in the middle of every response.
     void SetDyingAfter(int entries) {
@@ -86,8 +86,8 @@ private:
         const QString path = QString::fromStdString(head.substr(4, head.find(' ', 4) - 4));
         ++m_counts[path];
         if (path == u"/items/O!1") {
-            if (m_listingBroken)
-                return {RawHttpServer::Response("500 Internal Server Error", "<html>error</html>")};
+            if (!m_listingReply.empty())
+                return {m_listingReply};
             QString listing = QStringLiteral("<Items>");
             for (const Entry& e : m_entries)
                 listing +=
@@ -114,7 +114,7 @@ private:
     QList<Entry> m_entries;
     mutable QMutex m_mutex;
     QSet<int> m_failing;
-    bool m_listingBroken = false;
+    std::string m_listingReply;
     int m_dyingAfter = -1;
     int m_served = 0;
     QMap<QString, int> m_counts;
@@ -261,14 +261,25 @@ private slots:
         QVERIFY(run.Pass());
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].text, QStringLiteral("获取信息失败，请检测网络连接"));
-        // An error page instead of a listing: nothing to download, and done.
+        // An error page, or a body that is no listing, is a failed listing too: the
+        // pass never claims that the mirror is complete.
         Cloud cloud(Entries());
-        cloud.SetListingBroken(true);
         Run broken(cloud.Base());
         QVERIFY(broken.Started());
-        QVERIFY(broken.Pass());
-        QCOMPARE(answerer.seen().last().text, QStringLiteral("下载完成，您可以离线使用本软件了！"));
-        QCOMPARE(QDir(broken.Data()).entryList(QDir::Files), QStringList{QStringLiteral("ML")});
+        const std::string notListings[] = {
+            RawHttpServer::Response("500 Internal Server Error", "<html>error</html>"),
+            RawHttpServer::Response("404 Not Found", "<Items></Items>"),
+            RawHttpServer::Response("200 OK", ""),
+            RawHttpServer::Response("200 OK", "<html>maintenance</html>"),
+        };
+        for (const std::string& reply : notListings) {
+            cloud.SetListingReply(reply);
+            const qsizetype before = answerer.seen().size();
+            QVERIFY(broken.Pass());
+            QCOMPARE(answerer.seen().size(), before + 1);
+            QCOMPARE(answerer.seen().last().text, QStringLiteral("获取信息失败，请检测网络连接"));
+            QCOMPARE(QDir(broken.Data()).entryList(QDir::Files), QStringList{QStringLiteral("ML")});
+        }
     }
 
     void progressFillGrowsWithTheCount() {
@@ -293,7 +304,8 @@ private slots:
             QVERIFY(run.program->Splash().Label1->isVisible());
             QCOMPARE(run.program->Splash().Label1->width(), 1);
             run.program->Splash().RunBulkDownload();
-            QCOMPARE(run.program->Splash().Label1->width(), count == 3011 ? 293 : 586);
+            QTRY_COMPARE(run.program->Splash().Label1->width(), count == 3011 ? 293 : 586);
+            QTRY_VERIFY(run.program->MainWindow().isVisible());
         }
     }
 
@@ -413,18 +425,29 @@ private slots:
         QCOMPARE(items.size(), 30);
         Sandbox box;
         QVERIFY(QDir().mkpath(box.Data()));
-        // Leftovers of a pass that was cancelled or killed a while ago, and the
+        // Leftovers of a program that was cancelled or killed (no process has their
+        // numbers, which lie beyond the largest process number), and the
         // part file of a transfer that may still run (its process is alive).
         const QDateTime earlier = QDateTime::currentDateTime().addSecs(-3600);
-        for (const QString& name :
-             {QStringLiteral("条目3.html.part-4242-0"), QStringLiteral("条目9.html.part-77-12")}) {
+        for (const QString& name : {QStringLiteral("条目3.html.part-4194998-0"),
+                                    QStringLiteral("条目9.html.part-4194999-12")}) {
             QFile leftover(box.Data(name));
             QVERIFY(leftover.open(QIODevice::WriteOnly) && leftover.write("half") == 4 &&
                     leftover.flush());
             QVERIFY(leftover.setFileTime(earlier, QFileDevice::FileModificationTime));
         }
+        // Another program's transfer on the same folder (its process, 1, is alive)
+        // stays, however long it was quiet: its program may still write it.
         const QString live = QStringLiteral("条目5.html.part-1-0");
         QVERIFY(WriteFile(box.Data(live), "being written"));
+        {
+            QFile quiet(box.Data(live));
+            QVERIFY(quiet.open(QIODevice::Append) &&
+                    quiet.setFileTime(earlier, QFileDevice::FileModificationTime));
+        }
+        // One of this process's own that no transfer writes any more goes.
+        QVERIFY(
+            WriteFile(box.Data(QStringLiteral("条目6.html.part-%1-999999").arg(getpid())), "half"));
 
         // The server stops answering part way: what was written is whole.
         int stoppedAt = -1;
@@ -449,8 +472,7 @@ private slots:
         // The next pass completes the mirror; the entries start in listing order.
         QVERIFY(cloud.Start());
         const int before = int(cloud.RequestLog().size());
-        const BulkPassResult second =
-            RunPass(items, box.Data(), cloud.ItemsBaseUrl(), {});
+        const BulkPassResult second = RunPass(items, box.Data(), cloud.ItemsBaseUrl(), {});
         QCOMPARE(second.missing, 0);
         QStringList requested;
         for (const QString& line : cloud.RequestLog().mid(before))

@@ -94,9 +94,9 @@ void ReadTheStoreThrough(const QString& base, const QString& scratch) {
                 target)
                 .ok());
     QCOMPARE(ReadAll(target), Binary());
-    QCOMPARE(
-        GetNamedTextNow(base, 103, QStringLiteral("主页.html"), scratch + QStringLiteral(".buffer")),
-        QStringLiteral("<body>首页</body>"));
+    QCOMPARE(GetNamedTextNow(base, 103, QStringLiteral("主页.html"),
+                             scratch + QStringLiteral(".buffer")),
+             QStringLiteral("<body>首页</body>"));
 }
 
 } // namespace
@@ -258,7 +258,8 @@ private slots:
         QVERIFY(!HttpGetText(server.Url(QStringLiteral("/chunked"))));
         // A download slower than a kilobyte a second fails and leaves nothing.
         const QString target = m_tmp.filePath(QStringLiteral("slow.bin"));
-        const DownloadOutcome slow = DownloadToFileNow(server.Url(QStringLiteral("/trickle")), target);
+        const DownloadOutcome slow =
+            DownloadToFileNow(server.Url(QStringLiteral("/trickle")), target);
         QCOMPARE(slow.result, DownloadResult::TransferFailed);
         QVERIFY(!QFileInfo::exists(target));
         QCOMPARE(QDir(m_tmp.path()).entryList({QStringLiteral("slow.bin*")}, QDir::Files),
@@ -289,7 +290,7 @@ private slots:
         QVERIFY(DownloadNamedFileNow(base, 102, QStringLiteral("甘草.jpg"), saved).ok());
         QCOMPARE(ReadAll(saved), Binary());
         QVERIFY(!DownloadNamedFileNow(base, 102, QStringLiteral("none.jpg"),
-                                   m_tmp.filePath(QStringLiteral("n")))
+                                      m_tmp.filePath(QStringLiteral("n")))
                      .listed);
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("n"))));
     }
@@ -306,8 +307,8 @@ private slots:
         });
         const QString buffer = m_tmp.filePath(QStringLiteral("buffer2"));
         QVERIFY(WriteFile(buffer, "old"));
-        QCOMPARE(GetNamedTextNow(server.Url(QStringLiteral("/items/O!")), 5, QStringLiteral("a.txt"),
-                              buffer),
+        QCOMPARE(GetNamedTextNow(server.Url(QStringLiteral("/items/O!")), 5,
+                                 QStringLiteral("a.txt"), buffer),
                  QString());
         QCOMPARE(server.requests(), 2);
     }
@@ -326,9 +327,9 @@ private slots:
         });
         const QString failing[] = {
             QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort()), // no server
-            errors.Url(QStringLiteral("/missing")),                  // an error page
-            errors.Url(QStringLiteral("/empty")),                    // 200 without a listing
-            errors.Url(QStringLiteral("/broken")),                   // a listing with status 500
+            errors.Url(QStringLiteral("/missing")),                   // an error page
+            errors.Url(QStringLiteral("/empty")),                     // 200 without a listing
+            errors.Url(QStringLiteral("/broken")),                    // a listing with status 500
         };
         int boxes = 0;
         for (const QString& url : failing) {
@@ -342,8 +343,7 @@ private slots:
             QCOMPARE(answerer.seen().last().text, QStringLiteral("获取信息失败，请检测网络连接"));
             QCOMPARE(answerer.seen().last().title, QStringLiteral("Qinglan"));
             QCOMPARE(answerer.seen().last().icon, QMessageBox::NoIcon);
-            QCOMPARE(answerer.seen().last().buttons,
-                     QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(answerer.seen().last().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
             QVERIFY(!window.isVisible());
         }
         // A listing, also one that lists nothing: the text, no box, the window stays.
@@ -421,8 +421,8 @@ private slots:
             const QString file = dir.filePath(name),
                           sig = dir.filePath(name + QStringLiteral(".sig"));
             QVERIFY(DownloadToFileNow(ItemUrlInListing(folder, listing, name), file).ok());
-            QVERIFY(DownloadToFileNow(ItemUrlInListing(folder, listing, name + QStringLiteral(".sig")),
-                                   sig)
+            QVERIFY(DownloadToFileNow(
+                        ItemUrlInListing(folder, listing, name + QStringLiteral(".sig")), sig)
                         .ok());
             QVERIFY2(VerifyFile(publicKey, name, ReadAll(file), ReadAll(sig)), qPrintable(name));
         }
@@ -471,7 +471,11 @@ private slots:
                    dir.filePath(host + QStringLiteral(".pem")).toUtf8() +
                    ";\n  ssl_certificate_key " +
                    dir.filePath(host + QStringLiteral(".key")).toUtf8() + ";\n  root " +
-                   m_cloud.storePath().toUtf8() + ";\n  location /items/ { }\n }\n";
+                   m_cloud.storePath().toUtf8() +
+                   ";\n  location /items/ { }\n"
+                   "  location = /to-plain { return 302 " +
+                   (m_cloud.ItemsBaseUrl() + QStringLiteral("102")).toUtf8() +
+                   "; }\n  location = /to-secure { return 302 /items/TESTOWNER!102; }\n }\n";
         };
         QProcess nginxProcess;
         QVERIFY(StartNginx(nginxProcess, dir.path(),
@@ -482,6 +486,18 @@ private slots:
         ReadTheStoreThrough(base, m_tmp.filePath(QStringLiteral("tls")));
         if (QTest::currentTestFailed())
             return;
+        // An https cloud is followed to https only: a redirect to plain http, where
+        // the answer could be read and changed on the way, fails, and leaves no file.
+        const QString secure = QStringLiteral("https://localhost:%1").arg(good);
+        QVERIFY(HttpGetText(secure + QStringLiteral("/to-secure"))
+                    .value_or(QString())
+                    .contains(QStringLiteral("<Items>")));
+        QVERIFY(HttpGetText(m_cloud.ItemsBaseUrl() + QStringLiteral("102")).has_value());
+        QVERIFY(!HttpGetText(secure + QStringLiteral("/to-plain")));
+        const QString target = m_tmp.filePath(QStringLiteral("redirected"));
+        QCOMPARE(DownloadToFileNow(secure + QStringLiteral("/to-plain"), target).result,
+                 DownloadResult::TransferFailed);
+        QVERIFY(!QFileInfo::exists(target));
         // A certificate for another host is refused, as is one no trusted authority signed.
         QVERIFY(
             !HttpGetText(QStringLiteral("https://localhost:%1/items/TESTOWNER!102").arg(wrong)));

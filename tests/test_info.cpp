@@ -27,6 +27,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -84,10 +85,18 @@ class TestInfo final : public QObject {
     struct Window : MainWindow {
         int terminated = 0;
         QList<QUrl> opened;
+        int checks = 0;
         explicit Window(const Config& config) : MainWindow(config) {
             QObject::connect(form.get(), &Form1::TerminateRequested, [this] { ++terminated; });
             QObject::connect(form.get(), &Form1::OpenExternally,
                              [this](const QUrl& url) { opened << url; });
+            QObject::connect(form.get(), &Form1::UpdateCheckEnded, [this] { ++checks; });
+        }
+        // The update check from the menu, waited for to its end.
+        void Update() {
+            const int before = checks;
+            form->更新->trigger();
+            QVERIFY(QTest::qWaitFor([&] { return checks > before; }, 60000));
         }
     };
 
@@ -319,7 +328,7 @@ private slots:
         const QString saved = w->app.filePath(ExecutableName(QStringLiteral("2.0.0.9")));
         { // No: nothing changes.
             MessageBoxAnswerer answerer({QMessageBox::No});
-            w->form->更新->trigger();
+            w->Update();
             QCOMPARE(answerer.seen().size(), 1);
             const auto& box = answerer.seen()[0];
             QCOMPARE(box.text,
@@ -335,7 +344,7 @@ private slots:
         }
         { // Yes: the executable is saved beside the program, runnable, and the program ends.
             MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            w->form->更新->trigger();
+            w->Update();
             QCOMPARE(answerer.seen().size(), 2);
             QCOMPARE(answerer.seen()[1].text,
                      QStringLiteral("更新成功！\r\n最新版被保存至") + saved +
@@ -356,7 +365,7 @@ private slots:
             const int downloads = m_cloud.CountRequests(exeRequest);
             QCOMPARE(downloads, 1);
             MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            w->form->更新->trigger();
+            w->Update();
             QCOMPARE(answerer.seen().size(), 2);
             QCOMPARE(ReadAll(saved), QByteArray());
             QCOMPARE(w->terminated, 2);
@@ -382,15 +391,27 @@ private slots:
         config.updatePublicKey = publicKey;
         const QString name = ExecutableName(QStringLiteral("2.0.0.9"));
 
-        // Signed by our key: saved, as without a key.
-        {
+        // Signed by our key: saved, as without a key. What lay at the save path (an
+        // empty file a browser left there, a link) is never taken for the update:
+        // the checked bytes replace it, and a link's target stays as it was.
+        for (const bool link : {false, true}) {
             Window w(config);
             QVERIFY(w.Open());
+            const QString saved = w.app.filePath(name);
+            const QString victim = w.temp.filePath(QStringLiteral("victim"));
+            QVERIFY(WriteFile(victim, "victim"));
+            if (link)
+                QVERIFY(QFile::link(victim, saved));
+            else
+                QVERIFY(WriteFile(saved, QByteArray()));
             MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
-            w.form->更新->trigger();
+            w.Update();
             QCOMPARE(answerer.seen().size(), 2);
             QVERIFY(answerer.seen()[1].text.startsWith(QStringLiteral("更新成功！")));
-            QCOMPARE(ReadAll(w.app.filePath(name)), Executable);
+            QVERIFY(!QFileInfo(saved).isSymLink());
+            QCOMPARE(ReadAll(saved), Executable);
+            QVERIFY(QFileInfo(saved).isExecutable());
+            QCOMPARE(ReadAll(victim), QByteArray("victim"));
             QCOMPARE(w.terminated, 1);
         }
         // Each forgery gives the failure box and leaves no file.
@@ -400,15 +421,18 @@ private slots:
         const auto refused = [&](const Config& settings, const char* why) {
             Window w(settings);
             QVERIFY(w.Open());
+            // A file already at the save path does not make a refused update a success.
+            QVERIFY(WriteFile(w.app.filePath(name), "left by a browser"));
             MessageBoxAnswerer answerer({QMessageBox::Yes});
-            w.form->更新->trigger();
+            w.Update();
             QVERIFY2(answerer.seen().size() == 2, why);
             QCOMPARE(answerer.seen()[1].title, QStringLiteral("更新失败"));
             QCOMPARE(answerer.seen()[1].text, QStringLiteral("获取更新信息失败，请检测网络连接。"));
-            QCOMPARE(QDir(w.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(QDir(w.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+            QCOMPARE(ReadAll(w.app.filePath(name)), QByteArray("left by a browser"));
             QCOMPARE(w.terminated, 0);
             // That version is not offered again in this run.
-            w.form->更新->trigger();
+            w.Update();
             QCOMPARE(answerer.seen().size(), 3);
             QCOMPARE(answerer.seen()[2].title, QStringLiteral("更新失败"));
         };
@@ -436,8 +460,11 @@ private slots:
             connect(&form, &Form1::TerminateRequested, [&] { ++terminated; });
             form.Timer1->setInterval(3600000);
             QVERIFY(form.Open());
+            QTRY_VERIFY(form.isVisible());
             MessageBoxAnswerer answerer({QMessageBox::Yes, QMessageBox::Ok});
+            QSignalSpy ended(&form, &Form1::UpdateCheckEnded);
             form.更新->trigger();
+            QTRY_VERIFY(ended.size() == 1);
             QCOMPARE(answerer.seen().size(), 2);
             QCOMPARE(answerer.seen()[1].text, expectedBox);
         };
@@ -475,7 +502,7 @@ private slots:
         auto w = Open(m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         MessageBoxAnswerer answerer;
-        w->form->更新->trigger();
+        w->Update();
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].text, box);
         QCOMPARE(w->terminated, 0);
@@ -487,7 +514,7 @@ private slots:
         auto offline = Open(Offline());
         QVERIFY(offline);
         MessageBoxAnswerer answerer;
-        offline->form->更新->trigger();
+        offline->Update();
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].title, QStringLiteral("更新失败"));
         QCOMPARE(answerer.seen()[0].icon, QMessageBox::Information);
@@ -501,9 +528,10 @@ private slots:
         auto same = Open(m_cloud.ItemsBaseUrl());
         QVERIFY(same);
         same->form->OnTimer1();
+        QTRY_VERIFY(same->checks == 1);
         QCOMPARE(answerer.seen().size(), 0);
         QCOMPARE(same->form->Timer1Tag(), QString());
-        same->form->更新->trigger(); // from the menu it speaks
+        same->Update(); // from the menu it speaks
         QCOMPARE(answerer.seen().size(), 1);
         QCOMPARE(answerer.seen()[0].text, QStringLiteral("已经是最新版"));
 
@@ -513,14 +541,15 @@ private slots:
         auto w = Open(m_cloud.ItemsBaseUrl());
         QVERIFY(w);
         w->form->OnTimer1();
+        QTRY_VERIFY(w->checks == 1);
         QCOMPARE(answerer.seen().size(), 2);
         QCOMPARE(answerer.seen()[1].title, QStringLiteral("更新失败")); // also when automatic
         QCOMPARE(w->form->Timer1Tag(), QStringLiteral("1"));
         QVERIFY(Serve("最新版本：2.0.0.8\r\n更新内容：无"));
-        w->form->更新->trigger();
+        w->Update();
         QCOMPARE(answerer.seen().size(), 2);
         QCOMPARE(w->form->Timer1Tag(), QString());
-        w->form->更新->trigger();
+        w->Update();
         QCOMPARE(answerer.seen().size(), 3);
         QCOMPARE(answerer.seen()[2].text, QStringLiteral("已经是最新版"));
     }
@@ -607,7 +636,7 @@ private slots:
         // 更新 before the first tick cancels the automatic check and the announcement.
         auto early = Open(m_cloud.ItemsBaseUrl(), true);
         QVERIFY(early);
-        early->form->更新->trigger();
+        early->Update();
         QCOMPARE(answerer.seen().size(), 1);
         QVERIFY(!early->form->Timer1->isActive());
         QVERIFY(!early->form->Timer2->isActive());

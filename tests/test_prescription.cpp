@@ -573,7 +573,9 @@ private slots:
             const CheckReport report = m_library.Check(name + QStringLiteral(" 五灵脂"));
             QCOMPARE(Count(report, Finding::Kind::NineteenFears), 1);
             QCOMPARE(report.unrecognised, 0);
-            QVERIFY(CheckReportHtml(report).contains(QStringLiteral("人参")));
+            // 红参 has an entry of its own; 生晒参 is named as 人参 prepared.
+            if (name == u"生晒参")
+                QVERIFY(CheckReportHtml(report).contains(QStringLiteral("人参")));
         }
         const CheckReport white = m_library.Check(QStringLiteral("白参 五灵脂"));
         QCOMPARE(white.unrecognised, 1);

@@ -103,10 +103,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(pages.size(), 2, 15000);
         const QString leaf = w->Page();
         w->form->目_录->trigger();
+        QVERIFY(w->WaitForQuery());
         const QString contents = w->Page();
         QCOMPARE(w->form->PageHistory().Size(), 3);
 
         w->form->GoBack();
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参叶"));
         QCOMPARE(w->Page(), leaf);
         // The mouse's back button over the view does the same.
@@ -115,11 +117,14 @@ private slots:
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 10), QPointF(10, 10),
                           Qt::BackButton, Qt::BackButton, Qt::NoModifier);
         QApplication::sendEvent(target, &press);
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参"));
         QCOMPARE(w->Page(), ginseng);
         w->form->GoBack(); // nothing before the first step
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->Page(), ginseng);
         w->form->GoForward();
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->Page(), leaf);
         QCOMPARE(w->form->PageHistory().Size(), 3);
         // A new query after going back drops the step ahead.
@@ -127,18 +132,22 @@ private slots:
         QVERIFY(!w->form->PageHistory().CanGoForward());
         QCOMPARE(w->form->PageHistory().Size(), 3);
         w->form->GoBack();
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->Page(), leaf);
         w->form->GoForward();
+        QVERIFY(w->WaitForQuery());
         QVERIFY(w->Page().contains(QStringLiteral("补脾益气")));
         QVERIFY(contents.contains(QStringLiteral("<hr><h2>.相关：</h2>")));
         // Alt+Left and Alt+Right, with the keyboard in the view or in the query box.
         w->form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w->form.get()));
         QTest::keyClick(w->form->Text1, Qt::Key_Left, Qt::AltModifier);
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("人参叶"));
         QWidget* view = w->form->WebBrowser1->focusProxy() ? w->form->WebBrowser1->focusProxy()
                                                            : w->form->WebBrowser1;
         QTest::keyClick(view, Qt::Key_Right, Qt::AltModifier);
+        QVERIFY(w->WaitForQuery());
         QCOMPARE(w->form->Text1->text(), QStringLiteral("甘草"));
     }
 
@@ -156,6 +165,7 @@ private slots:
             w.form->RunQuery(); // a clicked link while 条目1 is run again
         });
         w.form->GoBack();
+        QVERIFY(w.WaitForQuery());
         QVERIFY(asked);
         const History& history = w.form->PageHistory();
         QCOMPARE(history.Size(), 2);

@@ -27,6 +27,5 @@ void MainWindow::Query(const QString& text) {
 }
 
 bool MainWindow::WaitForQuery() {
-    return QTest::qWaitFor([this] { return !form->Query() || !form->Query()->IsRunning(); },
-                           60000);
+    return QTest::qWaitFor([this] { return !form->Query() || !form->Query()->IsRunning(); }, 60000);
 }
