@@ -35,7 +35,11 @@ Program::Program(const Config& config, const Environment& environment)
         if (m_form1->Keeper())
             m_form1->Keeper()->Resync(); // the pass wrote entry files
     });
-    connect(m_form2.get(), &Form2::CancelRequested, this, [this] { m_terminate(); });
+    connect(m_form2.get(), &Form2::CancelRequested, this, [this] {
+        // At once, but the downloads in flight leave no part file behind.
+        Transfers::Instance().AbandonAll();
+        m_terminate();
+    });
     connect(m_form1.get(), &Form1::TerminateRequested, this, [this] { m_terminate(); });
     connect(m_form1.get(), &Form1::OpenExternally, this,
             [](const QUrl& address) { QDesktopServices::openUrl(address); });

@@ -24,7 +24,7 @@ namespace qinglan {
 // Fetches the listing at address and looks name up in it (ItemUrlInListing).
 [[nodiscard]] QString GetItemUrl(const QString& address, const QString& name);
 
-// Downloads url into path, as DownloadToFile of cloud/Http.h does.
+// Downloads url into path, as StartDownload of cloud/Http.h does, and waits.
 DownloadOutcome DownloadToFileNow(const QString& url, const QString& path,
                                   Connection connection = Connection::Reuse,
                                   TransferKind kind = TransferKind::Entry,

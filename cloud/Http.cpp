@@ -48,9 +48,9 @@ TransferId FetchText(const QString& url, TransferKind kind, QObject* context,
         [done = std::move(done)](const TransferReply& reply) { done(TextOf(reply)); });
 }
 
-TransferId DownloadToFile(const QString& url, const QString& path, TransferKind kind,
-                          QObject* context, std::function<void(DownloadOutcome)> done,
-                          Durability durability, Connection connection) {
+TransferId StartDownload(const QString& url, const QString& path, TransferKind kind,
+                         QObject* context, std::function<void(DownloadOutcome)> done,
+                         Durability durability, Connection connection) {
     return Transfers::Instance().Start(
         TransferRequest{url, kind, path, durability, connection}, context,
         [done = std::move(done)](const TransferReply& reply) { done(OutcomeOf(reply)); });
@@ -109,8 +109,8 @@ QString GetNamedTextNow(const QString& itemsBaseUrl, int folderId, const QString
 NamedDownload DownloadNamedFileNow(const QString& itemsBaseUrl, int folderId, const QString& name,
                                    const QString& path) {
     return Wait<NamedDownload>([&](auto done) {
-        DownloadNamedFile(itemsBaseUrl, folderId, name, path, TransferKind::NamedText, nullptr,
-                          done);
+        StartNamedDownload(itemsBaseUrl, folderId, name, path, TransferKind::NamedText, nullptr,
+                           done);
     });
 }
 

@@ -40,9 +40,9 @@ TransferId FetchText(const QString& url, TransferKind kind, QObject* context,
 // Downloads url into path: the file appears at path only when a complete 2xx
 // response has been written (and, Flushed, is on the disk); otherwise nothing
 // is left there and a file that was there stays as it was.
-TransferId DownloadToFile(const QString& url, const QString& path, TransferKind kind,
-                          QObject* context, std::function<void(DownloadOutcome)> done,
-                          Durability durability = Durability::Flushed,
-                          Connection connection = Connection::Reuse);
+TransferId StartDownload(const QString& url, const QString& path, TransferKind kind,
+                         QObject* context, std::function<void(DownloadOutcome)> done,
+                         Durability durability = Durability::Flushed,
+                         Connection connection = Connection::Reuse);
 
 } // namespace qinglan

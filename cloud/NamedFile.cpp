@@ -29,16 +29,16 @@ void FindNamedItem(const QString& itemsBaseUrl, int folderId, const QString& nam
 
 } // namespace
 
-void DownloadNamedFile(const QString& itemsBaseUrl, int folderId, const QString& name,
-                       const QString& path, TransferKind kind, QObject* context,
-                       std::function<void(const NamedDownload&)> done) {
+void StartNamedDownload(const QString& itemsBaseUrl, int folderId, const QString& name,
+                        const QString& path, TransferKind kind, QObject* context,
+                        std::function<void(const NamedDownload&)> done) {
     FindNamedItem(itemsBaseUrl, folderId, name, context,
                   [path, kind, context, done = std::move(done)](const QString& address) {
                       if (address.isEmpty()) {
                           done(NamedDownload{});
                           return;
                       }
-                      DownloadToFile(
+                      StartDownload(
                           address, path, kind, context,
                           [done](DownloadOutcome outcome) {
                               done(NamedDownload{true, outcome});

@@ -31,9 +31,9 @@ struct NamedDownload final {
 
 // Downloads the named file to path. When the name is not listed or the download
 // fails, nothing is created at path and an existing file stays as it was.
-void DownloadNamedFile(const QString& itemsBaseUrl, int folderId, const QString& name,
-                       const QString& path, TransferKind kind, QObject* context,
-                       std::function<void(const NamedDownload&)> done);
+void StartNamedDownload(const QString& itemsBaseUrl, int folderId, const QString& name,
+                        const QString& path, TransferKind kind, QObject* context,
+                        std::function<void(const NamedDownload&)> done);
 
 struct NamedBytes final {
     bool listed = false; // the folder's listing named the file

@@ -35,21 +35,21 @@ void BulkPass::StartMore() {
         }
         m_claimed.insert(*path);
         ++m_running;
-        DownloadToFile(m_itemsBaseUrl + item.ResourceID, *path, TransferKind::Entry, this,
-                       [this](DownloadOutcome outcome) {
-                           --m_running;
-                           ++m_done;
-                           if (outcome.result == DownloadResult::FileFailed &&
-                               IsFolderFailure(outcome.fileError) && !m_stop) {
-                               // The folder takes no more: no further request.
-                               m_stop = true;
-                               m_folderError = outcome.fileError;
-                               qCWarning(lcMirror)
-                                   << "the pass stops: cannot write to" << m_dataPath;
-                           }
-                           emit Progress(m_done);
-                           StartMore();
-                       });
+        StartDownload(m_itemsBaseUrl + item.ResourceID, *path, TransferKind::Entry, this,
+                      [this](DownloadOutcome outcome) {
+                          --m_running;
+                          ++m_done;
+                          if (outcome.result == DownloadResult::FileFailed &&
+                              IsFolderFailure(outcome.fileError) && !m_stop) {
+                              // The folder takes no more: no further request.
+                              m_stop = true;
+                              m_folderError = outcome.fileError;
+                              qCWarning(lcMirror)
+                                  << "the pass stops: cannot write to" << m_dataPath;
+                          }
+                          emit Progress(m_done);
+                          StartMore();
+                      });
     }
     if (m_done != before)
         emit Progress(m_done);

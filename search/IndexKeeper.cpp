@@ -5,7 +5,7 @@
 #include "search/ContentIndex.h"
 #include "search/Log.h"
 
-#include <QThread>
+#include <QThreadPool>
 
 #include <atomic>
 
@@ -21,13 +21,15 @@ std::atomic<bool> g_stopSyncs{false};
 } // namespace
 
 IndexKeeper::IndexKeeper(QString dataPath, QObject* parent)
-    : QObject(parent), m_dataPath(std::move(dataPath)) {}
+    : QObject(parent), m_dataPath(std::move(dataPath)) {
+    m_worker.setMaxThreadCount(1);
+    m_worker.setExpiryTimeout(-1);
+}
 
 IndexKeeper::~IndexKeeper() {
     g_stopSyncs = true;
-    // A worker still running finishes its transaction or gives up; wait for it.
-    for (QThread* worker : findChildren<QThread*>())
-        worker->wait();
+    // A sync still running finishes its transaction or gives up; wait for it.
+    m_worker.waitForDone();
     g_stopSyncs = false;
 }
 
@@ -41,28 +43,24 @@ void IndexKeeper::Resync() {
     // The file is checked for damage once a run; later syncs trust it.
     const bool check = !m_checked;
     m_checked = true;
-    QThread* worker = QThread::create([dataPath = m_dataPath, check] {
+    // On the keeper's one worker thread, kept for the whole run: a thread made
+    // for every sync would leave a heap arena of its own behind each time.
+    m_worker.start([this, dataPath = m_dataPath, check] {
         const QString indexText = ReadGbkTextFile(IndexPath(dataPath)).value_or(QString());
         QString error;
         auto index = ContentIndex::Open(dataPath, check, &error);
         if (!index) {
             qCWarning(lcSearch) << "content index of" << dataPath << "unavailable:" << error;
-            return;
-        }
-        if (index->Sync(indexText, [] { return !g_stopSyncs.load(); }) < 0)
+        } else if (index->Sync(indexText, [] { return !g_stopSyncs.load(); }) < 0) {
             qCWarning(lcSearch) << "content index of" << dataPath
                                 << "could not be brought up to date";
+        }
         // A sync's buffers are large and short-lived: give them back to the
         // system rather than keep them in this thread's heap for the whole run.
         index.reset();
         ::malloc_trim(0);
+        QMetaObject::invokeMethod(this, &IndexKeeper::OnSyncDone, Qt::QueuedConnection);
     });
-    worker->setParent(this);
-    connect(worker, &QThread::finished, this, [this, worker] {
-        worker->deleteLater();
-        OnSyncDone();
-    });
-    worker->start();
 }
 
 void IndexKeeper::OnSyncDone() {

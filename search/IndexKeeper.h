@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <memory>
 
@@ -40,6 +41,8 @@ private:
     void OnSyncDone();
 
     const QString m_dataPath;
+    // The one thread syncs run on.
+    QThreadPool m_worker;
     std::unique_ptr<ContentIndex> m_index;
     bool m_syncing = false;
     bool m_syncAgain = false;

@@ -90,17 +90,17 @@ void QueryRunner::FetchEntry(quint64 run, qsizetype next) {
         AskForPictures(run);
         const QString remoteName = match.remoteName;
         const QString file = *path;
-        DownloadToFile(m_context.itemsBaseUrl + match.resourceNumber, file, TransferKind::Entry,
-                       this, [this, run, next, remoteName, file](DownloadOutcome outcome) {
-                           // Stored whatever became of the query that asked for it.
-                           if (outcome.ok()) {
-                               if (QFileInfo(file).size() == 0)
-                                   QFile::remove(file); // the next query tries again
-                               else
-                                   emit EntryStored(remoteName);
-                           }
-                           FetchEntry(run, next + 1);
-                       });
+        StartDownload(m_context.itemsBaseUrl + match.resourceNumber, file, TransferKind::Entry,
+                      this, [this, run, next, remoteName, file](DownloadOutcome outcome) {
+                          // Stored whatever became of the query that asked for it.
+                          if (outcome.ok()) {
+                              if (QFileInfo(file).size() == 0)
+                                  QFile::remove(file); // the next query tries again
+                              else
+                                  emit EntryStored(remoteName);
+                          }
+                          FetchEntry(run, next + 1);
+                      });
         return;
     }
     ShowPage(run);
