@@ -187,6 +187,9 @@ Transfers::Transfers() : m_engine(std::make_unique<Engine>()) {
     m_engine->multi = curl_multi_init();
     // Open connections are kept for the next requests to the same host.
     curl_multi_setopt(m_engine->multi, CURLMOPT_MAXCONNECTS, 16L);
+    // At most as many connections to one host as a browser opens; requests
+    // beyond them wait, in the order they were asked for, for one to be free.
+    curl_multi_setopt(m_engine->multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(MaxHostConnections));
     m_engine->thread = std::thread([engine = m_engine.get()] { engine->Run(); });
     m_engine->fileThread = std::thread([engine = m_engine.get()] { engine->RunFiles(); });
 }

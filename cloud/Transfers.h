@@ -54,6 +54,9 @@ struct TransferReply final {
 
 using TransferId = quint64;
 
+// The most connections the program opens to one host at once.
+inline constexpr int MaxHostConnections = 6;
+
 // The one owner of the program's transfers. Every HTTP(S) request runs on a
 // thread of its own (libcurl's multi interface: many transfers at once, open
 // connections kept for the next request), never on the thread that asks for it.

@@ -23,7 +23,8 @@ struct BulkPassResult final {
 inline constexpr int BulkConnections = 6;
 
 // One bulk pass: downloads every listed entry whose file is not in the data
-// folder yet, with up to connections transfers at once, each started in
+// folder yet, over up to connections connections at once (a few requests for
+// each are asked for ahead, in order, so that none waits idle), each started in
 // listing order, through the program's one transfer owner. Nothing here waits:
 // the pass asks, and goes on as the answers come, so the window that shows its
 // progress keeps painting and taking input. An entry file that exists or is
@@ -50,6 +51,7 @@ signals:
 
 private:
     void StartMore();
+    void Answered(TransferId id, DownloadOutcome outcome);
     void Finish();
 
     const QList<RemoteItem> m_items;
@@ -57,7 +59,8 @@ private:
     const QString m_itemsBaseUrl;
     const int m_connections;
     qsizetype m_next = 0;
-    QSet<QString> m_claimed; // entry files present or being downloaded
+    QSet<QString> m_claimed;  // entry files present or being downloaded
+    QSet<TransferId> m_asked; // downloads asked for and not answered yet
     qint64 m_done = 0;
     int m_running = 0;
     bool m_stop = false;

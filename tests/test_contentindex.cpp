@@ -57,13 +57,16 @@ void InstallCountingVfs() {
     sqlite3_vfs_register(&g_vfs, 1);
 }
 
-// A data folder with the fixture entries (their 拉丁名 and 英文名 included)
+// A data folder with some of the library's entries (their 拉丁名 and 英文名 included)
 // listed in its index and downloaded, in GBK as the program stores them.
 QString FixtureData(const QTemporaryDir& dir) {
-    const QDir fixtures(QStringLiteral(QINGLAN_FIXTURES_DIR "/latin"));
+    const QDir fixtures(QStringLiteral(QINGLAN_LIBRARY_DIR "/data"));
     QString index = QStringLiteral("\r\n");
     int number = 100001;
-    for (const QString& file : fixtures.entryList(QDir::Files, QDir::Name)) {
+    for (const QString& file : {QStringLiteral("0001人参.html"), QStringLiteral("0002人参叶.html"),
+                                QStringLiteral("0003党参.html"), QStringLiteral("0004西洋参.html"),
+                                QStringLiteral("0010甘草.html"), QStringLiteral("0012黄芪.html"),
+                                QStringLiteral("0019当归.html"), QStringLiteral("0067三七.html")}) {
         index += QString::number(number++) + QStringLiteral(" - ") + file + QStringLiteral("\r\n");
         if (!WriteFile(dir.filePath(file.mid(4)),
                        ToGbk(QString::fromUtf8(ReadAll(fixtures.filePath(file))))))
@@ -125,8 +128,9 @@ private slots:
         QCOMPARE(found(QStringLiteral("licorice")), QStringList{QStringLiteral("甘草 英文名")});
         QCOMPARE(found(QStringLiteral("quinquefolii radix")),
                  QStringList{QStringLiteral("西洋参 拉丁名")});
+        // 当归: the binomial Angelica sinensis, English "Angelica sinensis root".
         QCOMPARE(found(QStringLiteral("angelica sinensis")),
-                 QStringList{QStringLiteral("当归 形态")});
+                 (QStringList{QStringLiteral("当归 形态"), QStringLiteral("当归 英文名")}));
     }
 };
 

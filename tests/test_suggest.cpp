@@ -85,11 +85,15 @@ const QList<std::pair<QString, QString>> Readings = {
     {QStringLiteral("瓜蒌"), QStringLiteral("gua lou")},
 };
 
-// Entries with their 拉丁名 and 英文名, copies of the library's with those two
-// sections: the Latin names are the Pharmacopoeia's.
-const QString Fixtures = QStringLiteral(QINGLAN_FIXTURES_DIR "/latin");
+// Entries of the library, with their 拉丁名 and 英文名.
+const QString Fixtures = QStringLiteral(QINGLAN_LIBRARY_DIR "/data");
 
-QStringList FixtureFiles() { return QDir(Fixtures).entryList(QDir::Files, QDir::Name); }
+QStringList FixtureFiles() {
+    return {QStringLiteral("0001人参.html"), QStringLiteral("0002人参叶.html"),
+            QStringLiteral("0003党参.html"), QStringLiteral("0004西洋参.html"),
+            QStringLiteral("0010甘草.html"), QStringLiteral("0012黄芪.html"),
+            QStringLiteral("0019当归.html"), QStringLiteral("0067三七.html")};
+}
 
 QString FixtureText(const QString& file) {
     return QString::fromUtf8(ReadAll(Fixtures + u'/' + file));
