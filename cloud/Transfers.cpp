@@ -219,23 +219,27 @@ TransferId Transfers::Start(TransferRequest request, QObject* context, Done done
         transfer->relay = new QObject;
     }
     TransferId id = 0;
+    bool refused = false;
     {
         std::lock_guard lock(m_engine->mutex);
         id = m_engine->nextId++;
         transfer->id = id;
-        if (m_engine->abandoned) {
-            qCWarning(lcCloud) << "transfer of" << transfer->request.url
-                               << "not started: the program is ending";
-            if (transfer->relay)
-                transfer->relay->deleteLater();
-            else
-                transfer->done(TransferReply{}); // a waiter is told at once
-            return id;
+        refused = m_engine->abandoned;
+        if (!refused) {
+            ++m_engine->inFlight;
+            m_engine->pending.push_back(std::move(transfer));
         }
-        ++m_engine->inFlight;
-        m_engine->pending.push_back(std::move(transfer));
     }
-    curl_multi_wakeup(m_engine->multi);
+    if (!refused) {
+        curl_multi_wakeup(m_engine->multi);
+        return id;
+    }
+    qCWarning(lcCloud) << "transfer of" << transfer->request.url
+                       << "not started: the program is ending";
+    if (transfer->relay)
+        transfer->relay->deleteLater();
+    else
+        transfer->done(TransferReply{}); // a waiter is told at once
     return id;
 }
 
