@@ -83,6 +83,12 @@ void RawHttpServer::Run() {
                 break;
             head.append(buffer, static_cast<size_t>(n));
         }
+        // A client that left before sending a whole request (a transfer given
+        // up while it waited for its connection) gets nothing.
+        if (head.find("\r\n\r\n") == std::string::npos) {
+            ::close(client);
+            continue;
+        }
         ++m_requests;
         const Reply reply = m_handler(head);
         if (reply.hang) {
