@@ -30,10 +30,12 @@ Program::Program(const Config& config, const Environment& environment)
     connect(m_form2.get(), &Form2::EndRequested, this, &Program::End);
     connect(m_form1.get(), &Form1::BulkDownloadRequested, m_form2.get(),
             &Form2::ShowDownloadControls);
-    connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), [this] {
+    connect(m_form2.get(), &Form2::PassEnded, m_form1.get(), [this](int stored) {
         m_form1->show();
-        if (m_form1->Keeper())
-            m_form1->Keeper()->Resync(); // the pass wrote entry files
+        // A pass that wrote entry files brings the content index up to them; one
+        // that wrote none leaves it as it is.
+        if (stored > 0 && m_form1->Keeper())
+            m_form1->Keeper()->Resync();
     });
     connect(m_form2.get(), &Form2::CancelRequested, this, [this] {
         // At once, but the downloads in flight leave no part file behind.

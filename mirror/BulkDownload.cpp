@@ -63,6 +63,8 @@ void BulkPass::Answered(TransferId id, DownloadOutcome outcome) {
         return;
     --m_running;
     ++m_done;
+    if (outcome.ok())
+        ++m_stored;
     if (outcome.result == DownloadResult::FileFailed && IsFolderFailure(outcome.fileError) &&
         !m_stop) {
         // The folder takes no more: no further request, and the ones asked for
@@ -86,6 +88,7 @@ void BulkPass::Finish() {
     m_finished = true;
     BulkPassResult result;
     result.folderError = m_folderError;
+    result.stored = m_stored;
     QSet<QString> files;
     for (const RemoteItem& item : m_items) {
         if (const auto path = EntryFilePath(m_dataPath, item.RelationshipName))

@@ -14,6 +14,7 @@ namespace qinglan {
 struct BulkPassResult final {
     int listed = 0;  // entries listed (each entry file once)
     int missing = 0; // of them, not in the data folder at the end
+    int stored = 0;  // entry files this pass wrote
     // Set when writing an entry failed because the folder cannot take it (full,
     // over quota, read-only, gone): the pass stopped there. The system's error.
     int folderError = 0;
@@ -66,6 +67,7 @@ private:
     bool m_stop = false;
     bool m_finished = false;
     int m_folderError = 0;
+    int m_stored = 0;
 };
 
 } // namespace qinglan

@@ -174,7 +174,7 @@ void Form2::RunBulkDownload() {
     FetchListingOrClose(this, m_config.ItemUrl(m_config.dataFolderId),
                         [this](const QString& listing) {
                             if (listing.isEmpty()) {
-                                emit PassEnded();
+                                emit PassEnded(0);
                                 close();
                                 return;
                             }
@@ -193,7 +193,7 @@ void Form2::DownloadListed(const QList<RemoteItem>& items) {
     connect(pass, &BulkPass::Finished, this, [this, pass](const BulkPassResult& result) {
         pass->deleteLater();
         ShowMessage(this, PassEndText(result, DataPath()));
-        emit PassEnded();
+        emit PassEnded(result.stored);
         close();
     });
     pass->Start();

@@ -57,8 +57,9 @@ public:
 signals:
     // The main window is to be shown (loaded first when it is not yet).
     void MainWindowWanted();
-    // A bulk pass is over: the main window is to be shown again.
-    void PassEnded();
+    // A bulk pass is over (it wrote stored entry files): the main window is to be
+    // shown again.
+    void PassEnded(int stored);
     // Cancel was pressed: the program is to end at once, closing no window.
     void CancelRequested();
     // The user closed this window before the program had started: the program ends.

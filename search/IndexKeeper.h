@@ -29,6 +29,8 @@ public:
     // now when the index is open, else with the next sync.
     void EntryStored(const QString& listedName);
 
+    // Whether a sync is under way (or asked for after the running one).
+    bool Syncing() const { return m_syncing; }
     // The index, once the first sync has finished; nullptr before.
     const ContentIndex* Index() const { return m_index.get(); }
     QString DataPath() const { return m_dataPath; }

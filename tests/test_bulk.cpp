@@ -5,6 +5,7 @@
 #include "entries/DataLayout.h"
 #include "mirror/BulkDownload.h"
 #include "mirror/Form2.h"
+#include "search/IndexKeeper.h"
 #include "tests/support/CloudServer.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/RawHttpServer.h"
@@ -20,6 +21,7 @@
 #include <QMutex>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -43,7 +45,7 @@ BulkPassResult RunPass(const QList<RemoteItem>& items, const QString& data, cons
     pass.Start();
     if (!QTest::qWaitFor([&] { return result.has_value(); }, 120000))
         qWarning("the bulk pass did not end");
-    return result.value_or(BulkPassResult{-1, -1, -1});
+    return result.value_or(BulkPassResult{-1, -1, -1, -1});
 }
 
 // A data folder (number 1) of listed names served from memory; entries whose
@@ -488,6 +490,24 @@ private slots:
         const int wave = std::min<int>(BulkConnections, int(missingBefore.size()));
         QCOMPARE(QSet<QString>(requested.cbegin(), requested.cbegin() + wave),
                  QSet<QString>(missingBefore.cbegin(), missingBefore.cbegin() + wave));
+    }
+
+    void aPassThatStoresEntriesUpdatesTheContentIndexAndOneThatStoresNoneLeavesIt() {
+        Cloud cloud(Entries());
+        Run run(cloud.Base());
+        QVERIFY(run.Started());
+        MessageBoxAnswerer answerer;
+        IndexKeeper* keeper = run.program->MainWindow().Keeper();
+        QSignalSpy updated(keeper, &IndexKeeper::IndexUpdated);
+        QVERIFY(run.Pass());
+        QTRY_VERIFY_WITH_TIMEOUT(updated.size() >= 1 && !keeper->Syncing(), 30000);
+        QVERIFY(keeper->Index());
+        // Every entry is on disk now: the next pass writes nothing, and the index
+        // is not read through again for it.
+        const qsizetype before = updated.size();
+        QVERIFY(run.Pass());
+        QVERIFY(!keeper->Syncing());
+        QCOMPARE(updated.size(), before);
     }
 
     void cancelEndsTheProgram() {
