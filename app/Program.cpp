@@ -75,7 +75,7 @@ int RunProgram(const Config& config, const Environment& environment) {
     Program program(config, environment);
     // A request to end from the system (logout, kill) ends the program as the
     // close of the main window does: nothing half written stays behind.
-    EndOnTerminationSignals(&program, [&program] { program.RequestEnd(); });
+    EndOnTerminationSignals(&program, [&program] { program.End(); });
     QObject::connect(&program, &Program::StartFailed, qApp,
                      [] { QCoreApplication::exit(EXIT_FAILURE); });
     program.Start();

@@ -45,11 +45,11 @@ signals:
     void Ended();
 
 public:
-    // Ends the program as closing the main window does.
-    void RequestEnd() { End(); }
+    // Ends the program: every transfer is abandoned, every other window closed,
+    // and the event loop told to end. What closing the main window does.
+    void End();
 
 private:
-    void End();
     bool m_ended = false;
 
     QWebEngineProfile* const m_profile;

@@ -103,7 +103,6 @@ struct Transfer {
     QPointer<QObject> context;
     bool hasContext = false;
 
-    CURL* easy = nullptr;
     QByteArray url;
     qint64 maxBytes = 0;
     qint64 received = 0;
@@ -148,8 +147,6 @@ struct Transfers::Engine {
     bool abandonDone = false;
     bool stop = false;
     TransferId nextId = 1;
-    std::atomic<int> inFlight{0};
-    std::atomic<quint64> started{0};
     std::atomic<unsigned> partCounter{0};
     // Part files this process is writing now or about to put in place.
     QSet<QString> liveParts;
@@ -226,7 +223,6 @@ TransferId Transfers::Start(TransferRequest request, QObject* context, Done done
         transfer->id = id;
         refused = m_engine->abandoned;
         if (!refused) {
-            ++m_engine->inFlight;
             m_engine->pending.push_back(std::move(transfer));
         }
     }
@@ -262,10 +258,6 @@ void Transfers::AbandonAll() {
     }
     m_engine->changed.wait(lock, [this] { return m_engine->abandonDone; });
 }
-
-int Transfers::InFlight() const { return m_engine->inFlight.load(); }
-
-quint64 Transfers::Started() const { return m_engine->started.load(); }
 
 bool Transfers::Writing(const QString& partPath) const {
     std::lock_guard lock(m_engine->mutex);
@@ -327,7 +319,6 @@ void Transfers::Engine::Begin(std::unique_ptr<Transfer> transfer) {
         Drop(std::move(transfer));
         return;
     }
-    transfer->easy = easy;
     curl_easy_setopt(easy, CURLOPT_URL, transfer->url.constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, transfer.get());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -357,7 +348,6 @@ void Transfers::Engine::Begin(std::unique_ptr<Transfer> transfer) {
         curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
         curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
     }
-    ++started;
     curl_multi_add_handle(multi, easy);
     running.emplace(easy, std::move(transfer));
 }
@@ -374,7 +364,6 @@ void Transfers::Engine::Drop(std::unique_ptr<Transfer> transfer) {
         transfer->relay->deleteLater();
     else if (transfer->done)
         transfer->done(TransferReply{}); // one who waits for the answer is not left waiting
-    --inFlight;
 }
 
 void Transfers::Engine::Deliver(std::unique_ptr<Transfer> transfer) {
@@ -389,7 +378,6 @@ void Transfers::Engine::Deliver(std::unique_ptr<Transfer> transfer) {
         Drop(std::move(transfer));
         return;
     }
-    --inFlight;
     if (!transfer->hasContext) {
         transfer->done(transfer->reply);
         return;
@@ -421,7 +409,6 @@ void Transfers::Engine::Finish(CURL* easy, CURLcode code) {
     if (contentType)
         transfer->reply.contentType = contentType;
     ReleaseHandle(easy);
-    transfer->easy = nullptr;
 
     const QString& url = transfer->request.url;
     if (transfer->fd < 0) {
@@ -492,7 +479,6 @@ void Transfers::Engine::Run() {
             for (auto& [easy, transfer] : running) {
                 curl_multi_remove_handle(multi, easy);
                 curl_easy_cleanup(easy);
-                transfer->easy = nullptr;
                 Drop(std::move(transfer));
             }
             running.clear();
@@ -586,7 +572,8 @@ void Transfers::Engine::RunFiles() {
         } else {
             ::syncfs(flushed.front()->fd);
         }
-        std::map<QString, bool> folders; // folder -> holds a flushed file
+        // Each folder that now holds a flushed file, with one such file.
+        std::map<QString, QString> folders;
         for (Commit& commit : batch) {
             Transfer* transfer = commit.transfer.get();
             int error = 0;
@@ -604,19 +591,13 @@ void Transfers::Engine::RunFiles() {
                 qCWarning(lcCloud) << "download" << transfer->request.url << "to"
                                    << transfer->request.path << "failed:" << std::strerror(error);
             } else if (transfer->request.durability == Durability::Flushed) {
-                folders[FolderOf(transfer->request.path)] = true;
+                folders.emplace(FolderOf(transfer->request.path), transfer->request.path);
             }
             ForgetPart(transfer->partPath);
             transfer->partPath.clear();
         }
-        for (const auto& [folder, unused] : folders) {
-            Q_UNUSED(unused)
-            const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-            if (fd >= 0) {
-                ::fsync(fd);
-                ::close(fd);
-            }
-        }
+        for (const auto& [folder, file] : folders)
+            SyncFolderOf(file);
         for (Commit& commit : batch)
             Deliver(std::move(commit.transfer));
     }

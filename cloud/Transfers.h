@@ -82,12 +82,6 @@ public:
     // on. Returns when the transfer thread has let go of every file.
     void AbandonAll();
 
-    // Transfers started and not yet answered (for tests and benchmarks).
-    int InFlight() const;
-
-    // The number of requests sent so far (for tests and benchmarks).
-    quint64 Started() const;
-
     // Whether this process is writing the part file at partPath now.
     bool Writing(const QString& partPath) const;
 

@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     qinglan::Program program(config, env);
     QObject::connect(&program, &qinglan::Program::StartFailed, qApp,
                      [] { QCoreApplication::exit(1); });
-    qinglan::EndOnTerminationSignals(&program, [&program] { program.RequestEnd(); });
+    qinglan::EndOnTerminationSignals(&program, [&program] { program.End(); });
     qinglan::Form1& main = program.MainWindow();
     QObject::connect(&main, &qinglan::Form1::Opened, &main, [&main, action] {
         static bool done = false;
