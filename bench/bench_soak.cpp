@@ -1,7 +1,13 @@
 // Soak: 1,000 queries in a row and 20 bulk passes in one process of the program
 // (one pass against a server that fails some downloads). Reports the resident
-// memory after the first 100 queries and at the end, and checks that every entry
-// file on disk is byte for byte the one the server holds.
+// memory after each pass, and compares it at rest (no content index sync under
+// way) after the first 100 queries and at the end; checks that every entry file
+// on disk is byte for byte the one the server holds.
+//
+// Both figures of the comparison are taken at rest because the first pass that
+// stores the library starts a sync of the content index that runs on through
+// the later passes: its working memory is given back when it ends, and is no
+// growth of the session. The figures after each pass show it.
 //
 // Usage: bench_soak STORE WORKDIR   (the store is served by the benchmark itself)
 #include "app/Form1.h"
@@ -13,6 +19,7 @@
 #include "entries/DataLayout.h"
 #include "entries/EntryIndex.h"
 #include "mirror/Form2.h"
+#include "search/IndexKeeper.h"
 #include "search/QueryRunner.h"
 #include "shell/Environment.h"
 #include "shell/HtmlView.h"
@@ -26,12 +33,20 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int Queries = 1000;
 constexpr int Passes = 20;
 constexpr int FailedInFirstPass = 100;
 constexpr int TimeoutMs = 600000;
+
+// Waits until the program has no content index sync under way.
+void WaitForRest(const qinglan::Form1& main) {
+    if (!bench::WaitFor([&] { return main.Keeper() && !main.Keeper()->Syncing(); }, TimeoutMs))
+        bench::Fail(QStringLiteral("the content index sync did not end"));
+}
 
 QByteArray Bytes(const QString& path) {
     QFile file(path);
@@ -92,8 +107,10 @@ int main(int argc, char* argv[]) {
             main.Command1->click();
             if (!bench::WaitFor([&] { return loaded; }, TimeoutMs))
                 bench::Fail(QStringLiteral("a result page did not load"));
-            if (i + 1 == 100)
+            if (i + 1 == 100) {
+                WaitForRest(main);
                 after100 = bench::ProcessMemoryMiB("VmRSS");
+            }
         }
     });
     const double afterQueries = bench::ProcessMemoryMiB("VmRSS");
@@ -124,11 +141,19 @@ int main(int argc, char* argv[]) {
             perPass << bench::ProcessMemoryMiB("VmRSS");
         }
     });
+    const double afterLastPass = bench::ProcessMemoryMiB("VmRSS");
+    WaitForRest(main);
     const double atEnd = bench::ProcessMemoryMiB("VmRSS");
     QStringList passes;
     for (const double mib : std::as_const(perPass))
         passes << QString::number(mib, 'f', 1);
     bench::Say(QStringLiteral("resident memory after each pass (MiB): %1").arg(passes.join(u' ')));
+    bench::Say(QStringLiteral("highest after a pass: %1 MiB (%2 % over after 100 queries); "
+                              "right after the last pass: %3 MiB")
+                   .arg(*std::max_element(perPass.cbegin(), perPass.cend()), 0, 'f', 1)
+                   .arg((*std::max_element(perPass.cbegin(), perPass.cend()) / after100 - 1) * 100,
+                        0, 'f', 1)
+                   .arg(afterLastPass, 0, 'f', 1));
 
     int files = 0;
     int differing = 0;
@@ -147,7 +172,8 @@ int main(int argc, char* argv[]) {
                    .arg(bench::Ms(passesMs)));
     bench::Say(
         QStringLiteral(
-            "resident memory: %1 MiB after 100 queries, %2 MiB after %3, %4 MiB at the end (%5 %)")
+            "resident memory at rest: %1 MiB after 100 queries, %2 MiB after %3, %4 MiB at the end "
+            "(%5 %)")
             .arg(after100, 0, 'f', 1)
             .arg(afterQueries, 0, 'f', 1)
             .arg(Queries)
@@ -156,8 +182,9 @@ int main(int argc, char* argv[]) {
     bench::Say(QStringLiteral("entry files checked: %1, differing from the server: %2")
                    .arg(files)
                    .arg(differing));
-    bench::ReportAmountRow(QStringLiteral("soak: resident memory at end (vs after 100 queries)"),
-                           atEnd, after100, QStringLiteral("MiB"));
+    bench::ReportAmountRow(
+        QStringLiteral("soak: resident memory at rest at the end (vs after 100 queries)"), atEnd,
+        after100, QStringLiteral("MiB"), {bench::Goal::RatioAtMost, 1.1});
     if (differing != 0)
         bench::Fail(QStringLiteral("entry files differ from the server's"));
     return 0;

@@ -10,11 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QThreadPool>
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 #include <sqlite3.h>
 
@@ -25,6 +25,18 @@ namespace {
 // Raised whenever the tables or the tokens change: an index of another format
 // is built anew.
 constexpr int FormatVersion = 5;
+
+// The threads that read and take entries apart beside a sync, kept for the whole
+// run: a thread made for every sync would leave a heap arena of its own behind.
+QThreadPool& PreparingThreads() {
+    static QThreadPool* const pool = [] {
+        auto* threads = new QThreadPool; // never destroyed: a sync may run at exit
+        threads->setMaxThreadCount(2);
+        threads->setExpiryTimeout(-1);
+        return threads;
+    }();
+    return *pool;
+}
 
 bool IsHan(char32_t c) { return c >= 0x2E80 && QChar::script(c) == QChar::Script_Han; }
 
@@ -253,6 +265,18 @@ bool ContentIndex::LoadEntries() {
     if (!select)
         return false;
     m_entries.clear();
+    // Natures, tastes and meridians come from a few dozen values and their
+    // combinations: entries with the same text share one copy, which keeps the
+    // whole library's entries small for the rest of the run.
+    QHash<QString, QString> natures;
+    QHash<QString, QStringList> lists;
+    const auto shared = [](auto& pool, const QString& text, const auto& make) {
+        auto it = pool.constFind(text);
+        if (it == pool.cend())
+            it = pool.insert(text, make(text));
+        return *it;
+    };
+    const auto split = [](const QString& text) { return text.split(u',', Qt::SkipEmptyParts); };
     while (select.Step() == SQLITE_ROW) {
         Entry entry;
         entry.order = int(select.Int(0));
@@ -263,15 +287,17 @@ bool ContentIndex::LoadEntries() {
         entry.aliases = select.Text(11).split(u',', Qt::SkipEmptyParts);
         if (select.Int(8) != 0) {
             NatureTaste nt;
-            nt.nature = select.Text(4);
-            nt.tastes = select.Text(5).split(u',', Qt::SkipEmptyParts);
+            nt.nature = shared(natures, select.Text(4), [](const QString& text) { return text; });
+            nt.tastes = shared(lists, select.Text(5), split);
             nt.toxicity = Toxicity(select.Int(6));
             entry.facets.natureTaste = nt;
         }
         if (select.Int(9) != 0)
-            entry.facets.meridians = select.Text(7).split(u',', Qt::SkipEmptyParts);
+            entry.facets.meridians = shared(lists, select.Text(7), split);
         m_entries.append(entry);
     }
+    // Kept for the whole run, one per listed entry: without the room grown for more.
+    m_entries.squeeze();
     return true;
 }
 
@@ -342,16 +368,20 @@ bool ContentIndex::StoreAll(const QList<Work>& work, const std::function<bool()>
     std::condition_variable changed;
     std::deque<Prepared> ready;
     bool stop = false;
-    std::thread producer([&] {
+    bool produced = false;
+    PreparingThreads().start([&] {
         for (const Work& item : work) {
             Prepared prepared = Prepare(item.id, item.path, item.size, item.mtime);
             std::unique_lock lock(mutex);
             changed.wait(lock, [&] { return ready.size() < 64 || stop; });
             if (stop)
-                return;
+                break;
             ready.push_back(std::move(prepared));
             changed.notify_all();
         }
+        std::lock_guard lock(mutex);
+        produced = true;
+        changed.notify_all();
     });
     bool ok = true;
     for (qsizetype done = 0; done < work.size(); ++done) {
@@ -371,11 +401,12 @@ bool ContentIndex::StoreAll(const QList<Work>& work, const std::function<bool()>
         }
     }
     {
-        std::lock_guard lock(mutex);
+        std::unique_lock lock(mutex);
         stop = true;
         changed.notify_all();
+        // The producer uses this frame's queue until it has said that it is done.
+        changed.wait(lock, [&] { return produced; });
     }
-    producer.join();
     return ok;
 }
 

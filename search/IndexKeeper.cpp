@@ -55,10 +55,7 @@ void IndexKeeper::Resync() {
             qCWarning(lcSearch) << "content index of" << dataPath
                                 << "could not be brought up to date";
         }
-        // A sync's buffers are large and short-lived: give them back to the
-        // system rather than keep them in this thread's heap for the whole run.
         index.reset();
-        ::malloc_trim(0);
         QMetaObject::invokeMethod(this, &IndexKeeper::OnSyncDone, Qt::QueuedConnection);
     });
 }
@@ -75,6 +72,10 @@ void IndexKeeper::OnSyncDone() {
         Resync();
         return;
     }
+    // A sync's buffers, and the old reader's, are large and short-lived: give
+    // them back to the system rather than keep them in the heaps for the whole
+    // run. Once the new reader is open, so that its loading is given back too.
+    ::malloc_trim(0);
     emit IndexUpdated();
 }
 

@@ -28,6 +28,10 @@
 
 #include <sqlite3.h>
 
+#include <memory>
+#include <thread>
+#include <vector>
+
 using namespace qinglan;
 
 namespace {
@@ -399,6 +403,43 @@ private slots:
         QCOMPARE(index->SearchableCount(), 5);
         QCOMPARE(Names(RunSearch(*index, fresh)), QStringList{changed.display});
         QCOMPARE(Names(RunSearch(*index, old)), QStringList());
+    }
+
+    void aStoppedSyncKeepsWhatItStoredAndTheNextOneCompletesIt() {
+        Sandbox box;
+        QVERIFY(QDir().mkpath(box.Data()));
+        const QString indexText = WriteSampleData(box, m_library.mid(0, 30));
+        auto index = ContentIndex::Open(box.Data(), true);
+        QVERIFY(index);
+        // Asked before each entry is stored: yes ten times, then no.
+        int asked = 0;
+        QVERIFY(index->Sync(indexText, [&asked] { return ++asked <= 10; }) >= 0);
+        QCOMPARE(index->SearchableCount(), 10);
+        QVERIFY(index->Sync(indexText) >= 0);
+        QCOMPARE(index->SearchableCount(), 30);
+    }
+
+    void syncsOfSeveralFoldersAtOnceAllFinish() {
+        // More syncs at once than there are threads preparing entries for them.
+        constexpr int Folders = 5;
+        std::vector<std::unique_ptr<Sandbox>> boxes;
+        QStringList indexTexts;
+        for (int i = 0; i < Folders; ++i) {
+            boxes.push_back(std::make_unique<Sandbox>());
+            QVERIFY(QDir().mkpath(boxes.back()->Data()));
+            indexTexts << WriteSampleData(*boxes.back(), m_library.mid(i * 20, 20));
+        }
+        std::vector<int> searchable(Folders, -1);
+        std::vector<std::thread> syncs;
+        for (int i = 0; i < Folders; ++i)
+            syncs.emplace_back([&, i] {
+                auto index = ContentIndex::Open(boxes[size_t(i)]->Data(), true);
+                if (index && index->Sync(indexTexts[i]) >= 0)
+                    searchable[size_t(i)] = index->SearchableCount();
+            });
+        for (std::thread& sync : syncs)
+            sync.join();
+        QCOMPARE(searchable, std::vector<int>(Folders, 20));
     }
 
     void aDamagedOrForeignIndexIsBuiltAnew_data() {
