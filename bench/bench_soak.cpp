@@ -148,11 +148,11 @@ int main(int argc, char* argv[]) {
     for (const double mib : std::as_const(perPass))
         passes << QString::number(mib, 'f', 1);
     bench::Say(QStringLiteral("resident memory after each pass (MiB): %1").arg(passes.join(u' ')));
+    const double highest = *std::max_element(perPass.cbegin(), perPass.cend());
     bench::Say(QStringLiteral("highest after a pass: %1 MiB (%2 % over after 100 queries); "
                               "right after the last pass: %3 MiB")
-                   .arg(*std::max_element(perPass.cbegin(), perPass.cend()), 0, 'f', 1)
-                   .arg((*std::max_element(perPass.cbegin(), perPass.cend()) / after100 - 1) * 100,
-                        0, 'f', 1)
+                   .arg(highest, 0, 'f', 1)
+                   .arg((highest / after100 - 1) * 100, 0, 'f', 1)
                    .arg(afterLastPass, 0, 'f', 1));
 
     int files = 0;

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QThreadPool>
 
 #include <condition_variable>
@@ -268,15 +269,14 @@ bool ContentIndex::LoadEntries() {
     // Natures, tastes and meridians come from a few dozen values and their
     // combinations: entries with the same text share one copy, which keeps the
     // whole library's entries small for the rest of the run.
-    QHash<QString, QString> natures;
+    QSet<QString> natures;
     QHash<QString, QStringList> lists;
-    const auto shared = [](auto& pool, const QString& text, const auto& make) {
-        auto it = pool.constFind(text);
-        if (it == pool.cend())
-            it = pool.insert(text, make(text));
+    const auto sharedList = [&lists](const QString& text) {
+        auto it = lists.find(text);
+        if (it == lists.end())
+            it = lists.insert(text, text.split(u',', Qt::SkipEmptyParts));
         return *it;
     };
-    const auto split = [](const QString& text) { return text.split(u',', Qt::SkipEmptyParts); };
     while (select.Step() == SQLITE_ROW) {
         Entry entry;
         entry.order = int(select.Int(0));
@@ -287,13 +287,13 @@ bool ContentIndex::LoadEntries() {
         entry.aliases = select.Text(11).split(u',', Qt::SkipEmptyParts);
         if (select.Int(8) != 0) {
             NatureTaste nt;
-            nt.nature = shared(natures, select.Text(4), [](const QString& text) { return text; });
-            nt.tastes = shared(lists, select.Text(5), split);
+            nt.nature = *natures.insert(select.Text(4)); // the copy already held, if any
+            nt.tastes = sharedList(select.Text(5));
             nt.toxicity = Toxicity(select.Int(6));
             entry.facets.natureTaste = nt;
         }
         if (select.Int(9) != 0)
-            entry.facets.meridians = shared(lists, select.Text(7), split);
+            entry.facets.meridians = sharedList(select.Text(7));
         m_entries.append(entry);
     }
     // Kept for the whole run, one per listed entry: without the room grown for more.
